@@ -25,7 +25,4 @@ namespace quintorel {
                              std::int32_t startScan, std::int32_t lines,
                              std::span<std::uint8_t> bits, std::span<std::uint8_t> info);
 
-// The fixed palette used when none is given.
-const Palette& fixedPalette();
-
 }  // namespace quintorel
