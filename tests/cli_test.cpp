@@ -13,17 +13,17 @@ namespace {
 
 using test::TempDir;
 
-struct Run {
+struct CliRun {
   int status;
   std::string out, err;
 };
 
-Run runCli(const std::string& args, const TempDir& scratch) {
+CliRun runCli(const std::string& args, const TempDir& scratch) {
   const auto errFile = scratch / "stderr.txt";
   const test::ToolResult r = test::runTool("cd " + test::shellQuote(scratch.path().string()) + " && " +
                                            test::shellQuote(QUINTOREL_CLI) + " " + args + " 2>" +
                                            test::shellQuote(errFile.string()));
-  Run run{r.status, r.output, ""};
+  CliRun run{r.status, r.output, ""};
   const auto err = test::readFile(errFile);
   run.err.assign(err.begin(), err.end());
   std::filesystem::remove(errFile);
@@ -39,7 +39,7 @@ class CliUsage : public testing::TestWithParam<UsageCase> {};
 
 TEST_P(CliUsage, IsRefusedWithExitStatusTwoAndTheUsage) {
   TempDir scratch;
-  const Run run = runCli(GetParam().args, scratch);
+  const CliRun run = runCli(GetParam().args, scratch);
   EXPECT_EQ(run.status, 2);
   EXPECT_NE(run.err.find("usage: quintorel-cli"), std::string::npos) << run.err;
   EXPECT_TRUE(run.out.empty());
@@ -58,10 +58,10 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(Cli, HelpAndVersionGoToStandardOutput) {
   TempDir scratch;
-  const Run help = runCli("--help", scratch);
+  const CliRun help = runCli("--help", scratch);
   EXPECT_EQ(help.status, 0);
   EXPECT_EQ(help.out.rfind("usage: quintorel-cli", 0), 0u);
-  const Run version = runCli("--version", scratch);
+  const CliRun version = runCli("--version", scratch);
   EXPECT_EQ(version.status, 0);
   EXPECT_EQ(version.out, "quintorel-cli 1.0.0\n");
 }
@@ -69,7 +69,7 @@ TEST(Cli, HelpAndVersionGoToStandardOutput) {
 TEST(Cli, AMissingFileIsReportedAsItsEntryWouldBeNamedWithAFullStop) {
   TempDir scratch;
   test::writeSolidBmp(scratch / "a.bmp", 4, 4, 0);
-  const Run run = runCli("-o out.avi a.bmp sub/missing.bmp", scratch);
+  const CliRun run = runCli("-o out.avi a.bmp sub/missing.bmp", scratch);
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.err, "ﾌｧｲﾙ missing.bmp は開けません.\n");
   EXPECT_FALSE(std::filesystem::exists(scratch / "out.avi"));
@@ -82,7 +82,7 @@ TEST(Cli, AddsDirectoriesInListOrderAndFilesAsGivenThenWritesSilently) {
   test::writeSolidBmp(scratch / "frames" / "B.bmp", 8, 8, 0xFFFFFF);
   test::writeSolidBmp(scratch / "frames" / "a.bmp", 8, 8, 0x000000);
   test::writeSolidBmp(scratch / "last.bmp", 8, 8, 0x000000);
-  const Run run = runCli("-r 24 -o clip frames last.bmp", scratch);
+  const CliRun run = runCli("-r 24 -o clip frames last.bmp", scratch);
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_TRUE(run.out.empty());
   EXPECT_TRUE(run.err.empty());
@@ -100,7 +100,7 @@ TEST(Cli, AddsDirectoriesInListOrderAndFilesAsGivenThenWritesSilently) {
 TEST(Cli, AnErrorOfTheCoreExitsWithStatusOne) {
   TempDir scratch;
   std::filesystem::create_directory(scratch / "none");
-  const Run run = runCli("-o out.avi none", scratch);
+  const CliRun run = runCli("-o out.avi none", scratch);
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.err, "ﾘｽﾄのｲﾝﾃﾞｯｸｽが範囲を超えています.\n");
 }

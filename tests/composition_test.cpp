@@ -124,7 +124,7 @@ TEST_F(AddAll, OnADirectoryWithoutFilesAppendsNothingButRefreshes) {
 TEST(AddAllFailure, StopsAtTheFirstBadFileKeepingWhatCameBeforeAndTheOldCount) {
   TempDir dir;
   test::writeSolidBmp(dir / "a.bmp", 2, 2, 0);
-  test::writeFile(dir / "b.txt", std::string("not a picture"));
+  test::writeFile(dir / "b.txt", std::string("plain text, not a picture at all"));
   test::writeSolidBmp(dir / "c.bmp", 2, 2, 0);
   EntryList list;
   RecordingStatus status;
