@@ -1,0 +1,144 @@
+// The temporary file beside the target: exclusive creation, complete writes, commit by rename.
+#include "platform/replacing_file.h"
+
+#include <fcntl.h>
+
+#include <cerrno>
+#include <random>
+#include <string>
+#include <system_error>
+#include <utility>
+
+namespace quintorel {
+namespace {
+
+[[noreturn]] void throwErrno(int error) { throw std::system_error(error, std::generic_category()); }
+
+// Six letters or digits, different for every call even within one process.
+std::string uniqueSuffix() {
+  static constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+  static std::mt19937_64 generator{std::random_device{}()};
+  std::uniform_int_distribution<std::size_t> pick(0, sizeof kAlphabet - 2);
+  std::string suffix(6, '\0');
+  for (char& c : suffix) c = kAlphabet[pick(generator)];
+  return suffix;
+}
+
+// Keeps the temporary name within the usual 255-byte limit of one name even when the
+// target's own name is near it.
+constexpr std::size_t kMaxStemBytes = 200;
+
+}  // namespace
+
+ReplacingFile::ReplacingFile(std::filesystem::path target, FileOps& ops)
+    : ops_(&ops), target_(std::move(target)) {
+  std::string stem = target_.filename().string().substr(0, kMaxStemBytes);
+  // A clash with a leftover of another writer is possible, if unlikely: draw another name.
+  constexpr int kAttempts = 100;
+  for (int attempt = 0; attempt < kAttempts; ++attempt) {
+    std::filesystem::path candidate = target_.parent_path() / ("." + stem + "." + uniqueSuffix() + ".tmp");
+    int fd;
+    do {
+      fd = ops_->open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    } while (fd < 0 && errno == EINTR);
+    if (fd >= 0) {
+      fd_ = fd;
+      temporary_ = std::move(candidate);
+      present_ = true;
+      return;
+    }
+    if (errno != EEXIST) throwErrno(errno);
+  }
+  throwErrno(EEXIST);
+}
+
+ReplacingFile::ReplacingFile(ReplacingFile&& other) noexcept
+    : ops_(other.ops_),
+      target_(std::move(other.target_)),
+      temporary_(std::move(other.temporary_)),
+      fd_(std::exchange(other.fd_, -1)),
+      present_(std::exchange(other.present_, false)) {}
+
+ReplacingFile& ReplacingFile::operator=(ReplacingFile&& other) noexcept {
+  if (this != &other) {
+    discard();
+    ops_ = other.ops_;
+    target_ = std::move(other.target_);
+    temporary_ = std::move(other.temporary_);
+    fd_ = std::exchange(other.fd_, -1);
+    present_ = std::exchange(other.present_, false);
+  }
+  return *this;
+}
+
+ReplacingFile::~ReplacingFile() { discard(); }
+
+void ReplacingFile::write(std::span<const std::uint8_t> data) {
+  if (fd_ < 0) throwErrno(EBADF);
+  while (!data.empty()) {
+    const ssize_t n = ops_->write(fd_, data.data(), data.size());
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      throwErrno(errno);
+    }
+    // A regular file that takes nothing will take nothing on a retry either.
+    if (n == 0) throwErrno(ENOSPC);
+    data = data.subspan(static_cast<std::size_t>(n));
+  }
+}
+
+void ReplacingFile::writeAt(std::uint64_t offset, std::span<const std::uint8_t> data) {
+  if (fd_ < 0) throwErrno(EBADF);
+  while (!data.empty()) {
+    const ssize_t n = ops_->pwrite(fd_, data.data(), data.size(), static_cast<off_t>(offset));
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      throwErrno(errno);
+    }
+    if (n == 0) throwErrno(ENOSPC);
+    data = data.subspan(static_cast<std::size_t>(n));
+    offset += static_cast<std::uint64_t>(n);
+  }
+}
+
+void ReplacingFile::commit() {
+  if (fd_ < 0) throwErrno(EBADF);
+  int result;
+  do {
+    result = ops_->fsync(fd_);
+  } while (result < 0 && errno == EINTR);
+  if (result < 0) {
+    const int error = errno;
+    discard();
+    throwErrno(error);
+  }
+  // The descriptor is gone after close() whatever it reports, and an interrupted close has
+  // still released it on Linux: only a real error counts.
+  result = ops_->close(std::exchange(fd_, -1));
+  if (result < 0 && errno != EINTR) {
+    const int error = errno;
+    discard();
+    throwErrno(error);
+  }
+  do {
+    result = ops_->rename(temporary_.c_str(), target_.c_str());
+  } while (result < 0 && errno == EINTR);
+  if (result < 0) {
+    const int error = errno;
+    discard();
+    throwErrno(error);
+  }
+  present_ = false;
+}
+
+void ReplacingFile::discard() noexcept {
+  const int savedErrno = errno;
+  if (fd_ >= 0) ops_->close(std::exchange(fd_, -1));
+  if (present_) {
+    ops_->unlink(temporary_.c_str());
+    present_ = false;
+  }
+  errno = savedErrno;
+}
+
+}  // namespace quintorel
