@@ -200,6 +200,29 @@ TEST(AviFileLayout, clip_past_the_riff_limit_continues_in_avix_parts) {
   expectClipFrames(firstIndexed, clip);
 }
 
+TEST(AviFileLayout, clip_stops_cleanly_when_the_super_index_is_full) {
+  // A limit of one byte puts every sample in a part of its own; the super index has room
+  // for 256 parts.
+  const ClipSpec clip{"one frame a part", 2, 2, 257, 25, 1};
+  TempDir dir;
+  AviFileOptions options;
+  options.riffLimit = clip.riffLimit;
+  AviFile avi = AviFile::open(dir / "clip.avi", options);
+  avi.createStream(test::clipStreamInfo(clip));
+  avi.setFormat(test::clipFormat(clip.width, clip.height));
+  for (int i = 0; i < 256; ++i) avi.write(i, test::clipFrame(clip.width, clip.height, i), AVIIF_KEYFRAME);
+  EXPECT_EQ(errorFrom([&] { avi.write(256, test::clipFrame(clip.width, clip.height, 256), AVIIF_KEYFRAME); }),
+            "Could not add frame");
+  avi.finish();
+
+  const std::vector<std::uint8_t> file = readFile(dir / "clip.avi");
+  const std::vector<RiffChunk> chunks = test::parseRiff(file);
+  EXPECT_EQ(chunks.size(), 256u);
+  const std::vector<FoundSample> found = test::samplesThroughSuperIndex(file, chunks);
+  EXPECT_EQ(found.size(), 256u);
+  expectClipFrames(found, clip);
+}
+
 TEST(AviFileLayout, odd_sized_and_delta_samples_are_padded_and_flagged) {
   const std::vector<std::vector<std::uint8_t>> samples{{1, 2, 3}, {}, {4}, {5, 6, 7, 8}};
   const std::vector<bool> keyFrames{true, false, true, false};
