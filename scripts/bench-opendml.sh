@@ -16,8 +16,12 @@ trap 'rm -rf "$dir"' EXIT
 clip="$dir/opendml.avi"
 
 echo "== writing $frames frames"
-/usr/bin/time -o "$dir/time.txt" -f 'process  %e s wall, max RSS %M KiB' "$build/bench/opendml_bench" "$dir" "$frames"
-cat "$dir/time.txt"
+if [[ -x /usr/bin/time ]]; then
+  /usr/bin/time -o "$dir/time.txt" -f 'process  %e s wall, max RSS %M KiB' "$build/bench/opendml_bench" "$dir" "$frames"
+  cat "$dir/time.txt"
+else
+  "$build/bench/opendml_bench" "$dir" "$frames"
+fi
 
 status=0
 count() {  # name, expected, command...
