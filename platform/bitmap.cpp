@@ -1,0 +1,143 @@
+// The bitmap object: loading a BMP file's content once, with the checks adding makes, and
+// decoding it on request.
+#include "platform/bitmap.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <new>
+
+#include "platform/bmp_decoder.h"
+#include "platform/error.h"
+#include "platform/little_endian.h"
+#include "platform/messages.h"
+
+namespace quintorel {
+
+namespace {
+
+// Owns an open file descriptor; closing never throws.
+class FileDescriptor {
+ public:
+  explicit FileDescriptor(int fd) : fd_(fd) {}
+  ~FileDescriptor() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  FileDescriptor(const FileDescriptor&) = delete;
+  FileDescriptor& operator=(const FileDescriptor&) = delete;
+
+  int get() const { return fd_; }
+  bool valid() const { return fd_ >= 0; }
+
+ private:
+  int fd_;
+};
+
+// Reads until `size` bytes are in or the file ends; returns false on a short read or error.
+bool readFully(int fd, std::uint8_t* data, std::size_t size) {
+  while (size > 0) {
+    const ssize_t n = ::read(fd, data, std::min<std::size_t>(size, 1u << 30));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    data += n;
+    size -= static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+void checkSignature(std::span<const std::uint8_t> fileHeader) {
+  if (le::get16(fileHeader.data()) != 0x4D42) throw Error(std::string(messages::kInvalidBitmap));
+}
+
+void checkInfoHeaderSize(std::span<const std::uint8_t> content) {
+  if (content.size() < 4) throw Error(std::string(messages::kInvalidBitmap));
+  const std::uint32_t size = le::get32(content.data());
+  if (size != kBmpCoreHeaderSize && size != kBmpInfoHeaderSize) {
+    throw Error(std::string(messages::kInvalidBitmap));
+  }
+}
+
+}  // namespace
+
+// content_ holds the whole file, its 14-byte file header included: decoding needs the file
+// header's bfOffBits to find the rows. content() shows only what follows that header.
+std::span<const std::uint8_t> Bitmap::content() const {
+  if (!content_) return {};
+  return std::span<const std::uint8_t>(*content_).subspan(kBmpFileHeaderSize);
+}
+
+Bitmap Bitmap::loadFromFile(const std::filesystem::path& directory, const std::string& name) {
+  const std::filesystem::path path = directory / name;
+  // O_NONBLOCK only keeps a named pipe from blocking the open; it is refused below.
+  const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  struct stat status {};
+  // A directory, a pipe or a device is not a file that can be opened as a picture.
+  if (!file.valid() || ::fstat(file.get(), &status) != 0 || !S_ISREG(status.st_mode)) {
+    throw Error(messages::cannotOpenFile(name));
+  }
+
+  Bitmap bitmap;
+  bitmap.name_ = name;
+  if (status.st_size == 0) return bitmap;
+
+  // The file header comes first on its own, so a large file that is no BMP is never read whole.
+  std::array<std::uint8_t, kBmpFileHeaderSize> fileHeader{};
+  if (!readFully(file.get(), fileHeader.data(), fileHeader.size())) {
+    throw Error(std::string(messages::kStreamRead));
+  }
+  checkSignature(fileHeader);
+
+  const auto length = static_cast<std::uint64_t>(status.st_size);
+  std::shared_ptr<std::vector<std::uint8_t>> whole;
+  try {
+    if (length > std::vector<std::uint8_t>().max_size()) throw std::bad_alloc();
+    whole = std::make_shared<std::vector<std::uint8_t>>(static_cast<std::size_t>(length));
+  } catch (const std::bad_alloc&) {
+    throw Error(std::string(messages::kOutOfMemory));
+  }
+  std::copy(fileHeader.begin(), fileHeader.end(), whole->begin());
+  if (!readFully(file.get(), whole->data() + kBmpFileHeaderSize,
+                 whole->size() - kBmpFileHeaderSize)) {
+    throw Error(std::string(messages::kStreamRead));
+  }
+  const std::span<const std::uint8_t> content = std::span(*whole).subspan(kBmpFileHeaderSize);
+  checkInfoHeaderSize(content);
+
+  const BmpDimensions dimensions = readBmpDimensions(content);
+  bitmap.width_ = dimensions.width;
+  bitmap.height_ = dimensions.height;
+  bitmap.content_ = std::move(whole);
+  return bitmap;
+}
+
+Bitmap Bitmap::loadFromBytes(std::span<const std::uint8_t> file, const std::string& name) {
+  Bitmap bitmap;
+  bitmap.name_ = name;
+  if (file.empty()) return bitmap;
+  if (file.size() < kBmpFileHeaderSize) throw Error(std::string(messages::kStreamRead));
+  checkSignature(file);
+  const std::span<const std::uint8_t> content = file.subspan(kBmpFileHeaderSize);
+  checkInfoHeaderSize(content);
+
+  const BmpDimensions dimensions = readBmpDimensions(content);
+  bitmap.width_ = dimensions.width;
+  bitmap.height_ = dimensions.height;
+  try {
+    bitmap.content_ = std::make_shared<const std::vector<std::uint8_t>>(file.begin(), file.end());
+  } catch (const std::bad_alloc&) {
+    throw Error(std::string(messages::kOutOfMemory));
+  }
+  return bitmap;
+}
+
+void Bitmap::decodeInto(DeviceBitmap& out) const {
+  // An empty picture has no bytes: the decoder refuses it as it refuses every failure.
+  decodeBmp(content_ ? std::span<const std::uint8_t>(*content_) : std::span<const std::uint8_t>(),
+            name_, out);
+}
+
+}  // namespace quintorel
