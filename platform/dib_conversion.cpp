@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <optional>
+#include <vector>
 
 #include "platform/bitmap_info_header.h"
 #include "platform/colour_map.h"
@@ -70,6 +72,50 @@ void writeColourTable(const Palette& table, unsigned bitCount, std::uint8_t* out
   }
 }
 
+// Floyd-Steinberg error diffusion over the rows of one conversion, alternating direction from
+// row to row so that the error does not drift one way. Errors are kept in sixteenths.
+class Ditherer {
+ public:
+  Ditherer(const ColourMap& map, std::int32_t width)
+      : map_(map), width_(width), current_(3 * (static_cast<std::size_t>(width) + 2)),
+        next_(current_.size()) {}
+
+  void mapRow(const std::uint32_t* in, std::uint8_t* out) {
+    const Palette& table = map_.palette();
+    const int step = leftToRight_ ? 1 : -1;
+    std::int32_t x = leftToRight_ ? 0 : width_ - 1;
+    for (std::int32_t n = 0; n < width_; ++n, x += step) {
+      // Column x keeps its errors at 3 * (x + 1), leaving a spare column on either side.
+      int* here = current_.data() + 3 * (x + 1);
+      int* below = next_.data() + 3 * (x + 1);
+      int wanted[3];
+      for (int c = 0; c < 3; ++c) {
+        const int source = static_cast<int>((in[x] >> (16 - 8 * c)) & 0xFF);
+        wanted[c] = std::clamp(source + ((here[c] + 8) >> 4), 0, 255);
+      }
+      const std::uint8_t index = map_.index(static_cast<std::uint32_t>(wanted[0] << 16 | wanted[1] << 8 | wanted[2]));
+      out[x] = index;
+      const Rgb& got = table.entries[index];
+      const int error[3] = {wanted[0] - got.red, wanted[1] - got.green, wanted[2] - got.blue};
+      for (int c = 0; c < 3; ++c) {
+        here[3 * step + c] += 7 * error[c];
+        below[-3 * step + c] += 3 * error[c];
+        below[c] += 5 * error[c];
+        below[3 * step + c] += error[c];
+      }
+    }
+    current_.swap(next_);
+    std::fill(next_.begin(), next_.end(), 0);
+    leftToRight_ = !leftToRight_;
+  }
+
+ private:
+  const ColourMap& map_;
+  std::int32_t width_;
+  std::vector<int> current_, next_;
+  bool leftToRight_ = true;
+};
+
 void packRow(const std::uint8_t* indices, std::int32_t width, unsigned bitCount, std::uint8_t* out) {
   const unsigned perByte = 8 / bitCount;
   for (std::int32_t x = 0; x < width; ++x) {
@@ -81,7 +127,8 @@ void packRow(const std::uint8_t* indices, std::int32_t width, unsigned bitCount,
 }  // namespace
 
 bool getDIBits(const DeviceBitmap& bitmap, const Palette* palette, std::int32_t startScan,
-               std::int32_t lines, std::span<std::uint8_t> bits, std::span<std::uint8_t> info) {
+               std::int32_t lines, std::span<std::uint8_t> bits, std::span<std::uint8_t> info,
+               bool dither) {
   if (info.size() < BitmapInfoHeader::kSize) return false;
   const BitmapInfoHeader header = BitmapInfoHeader::readFrom(info);
   const unsigned bitCount = header.biBitCount;
@@ -104,8 +151,10 @@ bool getDIBits(const DeviceBitmap& bitmap, const Palette* palette, std::int32_t 
   if (bitCount <= 8) {
     table = tableFor(palette, bitCount);
     writeColourTable(table, bitCount, info.data() + BitmapInfoHeader::kSize);
-    if (palette || bitCount != 8) map = &mapFor(table);
+    if (palette || bitCount != 8 || dither) map = &mapFor(table);
   }
+  std::optional<Ditherer> ditherer;
+  if (map && dither) ditherer.emplace(*map, bitmap.width);
 
   std::vector<std::uint8_t> indices(bitCount < 8 ? static_cast<std::size_t>(bitmap.width) : 0);
   for (std::int32_t line = 0; line < lines; ++line) {
@@ -121,10 +170,12 @@ bool getDIBits(const DeviceBitmap& bitmap, const Palette* palette, std::int32_t 
         out[3 * x + 2] = static_cast<std::uint8_t>(in[x] >> 16);
       }
     } else if (bitCount == 8) {
-      if (map) map->mapRow(in, out, static_cast<std::size_t>(bitmap.width));
+      if (ditherer) ditherer->mapRow(in, out);
+      else if (map) map->mapRow(in, out, static_cast<std::size_t>(bitmap.width));
       else for (std::int32_t x = 0; x < bitmap.width; ++x) out[x] = fixedPaletteIndex(in[x]);
     } else {
-      map->mapRow(in, indices.data(), indices.size());
+      if (ditherer) ditherer->mapRow(in, indices.data());
+      else map->mapRow(in, indices.data(), indices.size());
       packRow(indices.data(), bitmap.width, bitCount, out);
     }
   }

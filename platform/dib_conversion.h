@@ -17,12 +17,16 @@ namespace quintorel {
 //
 // At 8 bits and below the colours come from `palette` when one is given (each pixel maps to
 // its nearest entry; unused table entries are black), otherwise from a fixed palette that
-// covers the colour cube evenly. Pixels are mapped through a lookup table.
+// covers the colour cube evenly. Pixels are mapped through a lookup table. With `dither`,
+// each pixel's error against its entry is spread over its unconverted neighbours
+// (Floyd-Steinberg, rows in alternating directions); a pixel whose colour is in the table still
+// gets that entry while no error reaches it.
 //
 // Returns false, writing no row, when the header asks for a format it cannot produce, when
 // its width or height disagrees with the bitmap's, or when either block is too small.
 [[nodiscard]] bool getDIBits(const DeviceBitmap& bitmap, const Palette* palette,
                              std::int32_t startScan, std::int32_t lines,
-                             std::span<std::uint8_t> bits, std::span<std::uint8_t> info);
+                             std::span<std::uint8_t> bits, std::span<std::uint8_t> info,
+                             bool dither = false);
 
 }  // namespace quintorel

@@ -11,6 +11,7 @@
 #include "platform/error.h"
 #include "platform/messages.h"
 #include "video/capture_frame_bits.h"
+#include "video/clip_palette.h"
 #include "video/frame_header.h"
 
 namespace quintorel {
@@ -24,8 +25,9 @@ std::string describeEntry(const CompositionList& list, int index) {
 }
 
 // Everything that would make a clip wrong or the writer overrun is found here, before the
-// target is touched: the blocks and every sample's size come from entry 0.
-void checkEntries(const CompositionList& list, DeviceBitmap& scratch) {
+// target is touched: the blocks and every sample's size come from entry 0. Each picture
+// decoded on the way shows its colours to `colours`.
+void checkEntries(const CompositionList& list, DeviceBitmap& scratch, ClipPalette& colours) {
   const Bitmap& first = list.object(0);
   for (int i = 0; i < list.count(); ++i) {
     const Bitmap& picture = list.object(i);
@@ -38,7 +40,17 @@ void checkEntries(const CompositionList& list, DeviceBitmap& scratch) {
                   "; every frame must have the size of the first");
     }
     picture.decodeInto(scratch);
+    colours.addFrame(scratch);
   }
+}
+
+// The one palette of the clip. The stream format carries a single colour table, entry 0's,
+// and every frame is read with it: a table made per frame would mis-colour all later frames,
+// and a fixed one fits no photograph.
+Palette paletteOf(const CompositionList& list, DeviceBitmap& scratch) {
+  ClipPalette colours;
+  checkEntries(list, scratch, colours);
+  return colours.palette();
 }
 
 void writeClip(const CompositionList& list, const std::filesystem::path& target,
@@ -46,7 +58,7 @@ void writeClip(const CompositionList& list, const std::filesystem::path& target,
   // The list-index error of an empty list comes before any file is opened.
   const Bitmap& first = list.object(0);
   DeviceBitmap frame;  // the one decoded frame of the creation, reused for every entry
-  checkEntries(list, frame);
+  const Palette palette = paletteOf(list, frame);
 
   AviFile file = AviFile::open(target, settings.file);
 
@@ -62,7 +74,7 @@ void writeClip(const CompositionList& list, const std::filesystem::path& target,
   FrameBufferSizes(frame, headerSize, imageSize, kColourCount);
   std::vector<std::uint8_t> headerBlock(static_cast<std::size_t>(headerSize), 0);
   std::vector<std::uint8_t> pixelBlock(static_cast<std::size_t>(imageSize), 0);
-  if (!CaptureFrameBits(frame, nullptr, headerBlock, pixelBlock, kColourCount))
+  if (!CaptureFrameBits(frame, &palette, headerBlock, pixelBlock, kColourCount, settings.dither))
     throw Error("Could not convert " + describeEntry(list, 0));
 
   const BitmapInfoHeader header = BitmapInfoHeader::readFrom(headerBlock);
@@ -74,7 +86,7 @@ void writeClip(const CompositionList& list, const std::filesystem::path& target,
   const int count = list.count();
   for (int i = 0; i < count; ++i) {
     list.object(i).decodeInto(frame);
-    if (!CaptureFrameBits(frame, nullptr, headerBlock, pixelBlock, kColourCount))
+    if (!CaptureFrameBits(frame, &palette, headerBlock, pixelBlock, kColourCount, settings.dither))
       throw Error("Could not convert " + describeEntry(list, i));
     file.write(i, std::span<const std::uint8_t>(pixelBlock.data(), static_cast<std::size_t>(imageSize)),
                AVIIF_KEYFRAME);

@@ -1,0 +1,69 @@
+// The one palette every frame of a clip is stored under, made from the colours of all frames.
+#pragma once
+
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+#include <vector>
+
+#include "platform/device_bitmap.h"
+#include "platform/palette.h"
+
+namespace quintorel {
+
+// Shown every frame of a clip in turn, keeps what the palette needs of it: whether the clip
+// has at most 256 colours (which then are the palette, so the clip is stored losslessly), and
+// a histogram of a sample of its pixels to choose 256 colours from otherwise: of the exact
+// colours while there are at most 16 Ki of them, of 2^18 buckets after. Holds at most 4 MiB
+// whatever the number and size of the frames; keeps no frame.
+class ClipPalette {
+ public:
+  ClipPalette();
+
+  // Every pixel counts towards the clip's own colours; a sample of about 64 Ki pixels, spread
+  // over the frame and shifted from frame to frame, goes into the histogram.
+  void addFrame(const DeviceBitmap& frame);
+
+  // True while the frames shown so far have at most 256 colours in all.
+  bool exact() const { return !overflowed_; }
+
+  // The clip's own colours, in the order first seen, when it has at most 256; otherwise the
+  // 256 colours libimagequant chooses from the histogram. An empty palette before any frame.
+  // Throws std::bad_alloc when libimagequant runs out of memory.
+  [[nodiscard]] Palette palette() const;
+
+ private:
+  void addExact(const std::uint32_t* pixels, std::size_t count);
+  void addSample(std::uint32_t rgb);
+  void toBuckets();
+
+  // The clip's colours while there are at most 256: an open-addressing set and the same
+  // colours in the order first seen.
+  std::vector<std::uint32_t> set_;
+  std::vector<std::uint32_t> seen_;
+  bool overflowed_ = false;
+
+  // The sampled colours and their counts while there are few: open addressing, by colour.
+  struct Counted {
+    std::uint32_t rgb;
+    std::uint32_t count;
+  };
+  std::vector<Counted> counted_;
+  std::size_t countedColours_ = 0;
+
+  // Per bucket of 64 x 64 x 64 (the top six bits of red, green and blue): how many samples
+  // fell in, and the sums of their bottom two bits per channel, so that the bucket's mean
+  // colour is exact. Made when the sampled colours become too many to count one by one.
+  struct Bucket {
+    std::uint32_t count;
+    std::uint32_t red, green, blue;
+  };
+  struct Free {
+    void operator()(Bucket* b) const { std::free(b); }
+  };
+  // Allocated zeroed by the system, so buckets no sample reaches take no memory.
+  std::unique_ptr<Bucket[], Free> buckets_;
+  std::uint64_t frames_ = 0;
+};
+
+}  // namespace quintorel
