@@ -169,19 +169,35 @@ std::uint32_t ColourMap::fillCell(std::uint32_t cell) const {
 
   const auto block = static_cast<std::uint32_t>(blocks_.size() / kCellColours);
   blocks_.resize(blocks_.size() + kCellColours);
-  std::uint8_t* answers = blocks_.data() + std::size_t{block} * kCellColours;
-  for (std::uint32_t place = 0; place < kCellColours; ++place) {
-    const int r = box.lo[0] + static_cast<int>(place >> 4);
-    const int g = box.lo[1] + static_cast<int>((place >> 2) & 3);
-    const int b = box.lo[2] + static_cast<int>(place & 3);
-    std::uint16_t best = kept[0];
-    int bestDistance = distance(palette_.entries[best], r, g, b);
-    for (std::size_t i = 1; i < n; ++i) {
-      const int d = distance(palette_.entries[kept[i]], r, g, b);
-      if (d < bestDistance) bestDistance = d, best = kept[i];
+  // Candidate by candidate, over all 64 colours at once: a distance is the sum of one term
+  // per channel, and the loops over places turn into vector code. Candidates come in index
+  // order and only a strictly nearer one replaces the best, so ties keep the lowest index.
+  std::int32_t bestDistance[kCellColours], best[kCellColours];
+  std::fill(std::begin(bestDistance), std::end(bestDistance), std::numeric_limits<std::int32_t>::max());
+  std::fill(std::begin(best), std::end(best), 0);
+  for (std::size_t k = 0; k < n; ++k) {
+    const Rgb& c = palette_.entries[kept[k]];
+    std::int32_t red[4], green[4], blue[4];
+    for (int i = 0; i < 4; ++i) {
+      red[i] = (box.lo[0] + i - c.red) * (box.lo[0] + i - c.red);
+      green[i] = (box.lo[1] + i - c.green) * (box.lo[1] + i - c.green);
+      blue[i] = (box.lo[2] + i - c.blue) * (box.lo[2] + i - c.blue);
     }
-    answers[place] = static_cast<std::uint8_t>(best);
+    const std::int32_t index = kept[k];
+    for (int rg = 0; rg < 16; ++rg) {
+      const std::int32_t base = red[rg >> 2] + green[rg & 3];
+      std::int32_t* bestRow = bestDistance + 4 * rg;
+      std::int32_t* answerRow = best + 4 * rg;
+      for (int b = 0; b < 4; ++b) {
+        const std::int32_t d = base + blue[b];
+        const bool nearer = d < bestRow[b];
+        bestRow[b] = nearer ? d : bestRow[b];
+        answerRow[b] = nearer ? index : answerRow[b];
+      }
+    }
   }
+  std::uint8_t* answers = blocks_.data() + std::size_t{block} * kCellColours;
+  for (std::size_t place = 0; place < kCellColours; ++place) answers[place] = static_cast<std::uint8_t>(best[place]);
   return cells_[cell] = block;
 }
 

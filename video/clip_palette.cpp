@@ -5,6 +5,7 @@
 #include <libimagequant.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <new>
 #include <utility>
@@ -21,7 +22,8 @@ constexpr std::size_t kSetSlots = 512;  // twice the colours it ever holds
 constexpr std::size_t kCountedColours = 16384;
 constexpr std::size_t kCountedSlots = 2 * kCountedColours;
 constexpr std::uint32_t kEmpty = 0xFFFFFFFF;  // never a pixel: pixels are 24-bit
-constexpr std::int64_t kSamplesPerFrame = 65536;
+// More samples than this per frame changed no palette's quality in trials on photographs.
+constexpr std::int64_t kSamplesPerFrame = 16384;
 // Halving every count there keeps the weights and a bucket's sums within 32 bits.
 constexpr std::uint32_t kCountLimit = std::uint32_t{1} << 30;
 
@@ -68,6 +70,30 @@ class OneThread {
 
 void check(liq_error error) {
   if (error == LIQ_OUT_OF_MEMORY) throw std::bad_alloc();
+}
+
+// A few rounds of Lloyd's algorithm over the histogram in plain RGB: libimagequant chooses its
+// colours for its own perceptual measure, and these rounds move them to the centres of the
+// colours each one serves, which lowers the squared error the clip is judged by.
+void refine(Palette& palette, const std::vector<liq_histogram_entry>& histogram, int rounds) {
+  for (int round = 0; round < rounds; ++round) {
+    const ColourMap map(palette);
+    std::array<std::array<double, 4>, 256> sums{};
+    for (const liq_histogram_entry& e : histogram) {
+      auto& s = sums[map.index(static_cast<std::uint32_t>(e.color.r << 16 | e.color.g << 8 | e.color.b))];
+      s[0] += e.count;
+      s[1] += static_cast<double>(e.count) * e.color.r;
+      s[2] += static_cast<double>(e.count) * e.color.g;
+      s[3] += static_cast<double>(e.count) * e.color.b;
+    }
+    for (std::uint32_t i = 0; i < palette.count; ++i) {
+      const auto& s = sums[i];
+      if (s[0] == 0) continue;
+      palette.entries[i] = {static_cast<std::uint8_t>(std::lround(s[1] / s[0])),
+                            static_cast<std::uint8_t>(std::lround(s[2] / s[0])),
+                            static_cast<std::uint8_t>(std::lround(s[3] / s[0]))};
+    }
+  }
 }
 
 // libimagequant merges colours it deems too close to keep apart, and may return fewer than
@@ -236,6 +262,7 @@ Palette ClipPalette::palette() const {
   for (std::uint32_t i = 0; i < result.count; ++i)
     result.entries[i] = {chosen->entries[i].r, chosen->entries[i].g, chosen->entries[i].b};
   topUp(result, entries);
+  refine(result, entries, 2);
   return result;
 }
 

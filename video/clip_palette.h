@@ -20,7 +20,7 @@ class ClipPalette {
  public:
   ClipPalette();
 
-  // Every pixel counts towards the clip's own colours; a sample of about 64 Ki pixels, spread
+  // Every pixel counts towards the clip's own colours; a sample of about 16 Ki pixels, spread
   // over the frame and shifted from frame to frame, goes into the histogram.
   void addFrame(const DeviceBitmap& frame);
 
