@@ -126,6 +126,19 @@ class FileBrowserTest : public QObject {
     QCOMPARE(itemTexts(Form1->DirectoryListBox1), pathRows(top_, {"alpha", "Zeta"}));
     QCOMPARE(itemTexts(Form1->filelistbox1), QStringList{"top.bmp"});
   }
+
+  void aVolumeThatCannotBeReadKeepsTheDirectoryShown() {
+    const QString volume = Form1->DriveComboBox1->currentText();
+    ErrorBoxRecorder boxes;
+    // What the selector reports when the user picks a volume whose directory is gone.
+    emit Form1->DriveComboBox1->driveChosen(QString::fromStdString((top_ / "no such directory").string()));
+    QCOMPARE(boxes.texts.size(), 1);
+    QVERIFY2(boxes.texts[0].startsWith("Could not read directory "), qPrintable(boxes.texts[0]));
+    QCOMPARE(fs::current_path(), top_);
+    QCOMPARE(Form1->DirectoryListBox1->directory(), top_);
+    QCOMPARE(itemTexts(Form1->filelistbox1), QStringList{"top.bmp"});
+    QCOMPARE(Form1->DriveComboBox1->currentText(), volume);
+  }
 };
 
 QTEST_MAIN(FileBrowserTest)

@@ -21,8 +21,12 @@ namespace {
 bool save(QWidget* window, const QString& path) {
   window->raise();
   window->activateWindow();
-  // Time for the window manager to frame and map the window and for it to paint.
-  QTest::qWait(QGuiApplication::platformName() == u"offscreen" ? 50 : 1500);
+  // Time for the window manager to frame and map the window and for it to paint; without a
+  // window manager the frame never comes.
+  QTest::qWait(QGuiApplication::platformName() == u"offscreen" ? 50 : 500);
+  if (QGuiApplication::platformName() != u"offscreen" &&
+      !QTest::qWaitFor([window] { return window->frameGeometry() != window->geometry(); }, 3000))
+    std::fprintf(stderr, "render-windows: no window frame came; grabbing the window alone\n");
   QPixmap picture;
   if (QGuiApplication::platformName() == u"offscreen") {
     picture = window->grab();
