@@ -246,6 +246,9 @@ Palette ClipPalette::palette() const {
   const std::unique_ptr<liq_attr, AttrDeleter> attr(liq_attr_create());
   if (!attr) throw std::bad_alloc();
   check(liq_set_max_colors(attr.get(), 256));
+  // One step faster than its default: the rounds of refinement below make up what it gives
+  // up, in less time (measured on photographs by bench/palette_bench and the palette bench).
+  check(liq_set_speed(attr.get(), 5));
   const std::unique_ptr<liq_histogram, HistogramDeleter> histogram(liq_histogram_create(attr.get()));
   if (!histogram) throw std::bad_alloc();
   check(liq_histogram_add_colors(histogram.get(), attr.get(), entries.data(),
@@ -262,7 +265,7 @@ Palette ClipPalette::palette() const {
   for (std::uint32_t i = 0; i < result.count; ++i)
     result.entries[i] = {chosen->entries[i].r, chosen->entries[i].g, chosen->entries[i].b};
   topUp(result, entries);
-  refine(result, entries, 2);
+  refine(result, entries, 3);
   return result;
 }
 
