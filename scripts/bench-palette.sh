@@ -27,7 +27,7 @@ fi
 
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUINTOREL_BUILD_APP=OFF \
   -DQUINTOREL_BUILD_TESTS=OFF -DQUINTOREL_BUILD_BENCH=ON >/dev/null
-cmake --build "$build" --target quintorel-cli >/dev/null
+cmake --build "$build" --target quintorel-cli palette_bench >/dev/null
 cli=$(realpath "$build/cli/quintorel-cli")
 
 mkdir -p "$work/out"
@@ -56,16 +56,22 @@ method_twopass_sierra() {
   ffmpeg -v error -y -i "$1/f%03d.bmp" -i "$2.png" -lavfi paletteuse -c:v rawvideo -pix_fmt pal8 "$2"
 }
 method_ours() { "$cli" -r 25 -o "$2" "$1"; }
-export -f method_read method_onepass method_twopass_none method_twopass_sierra method_ours
+# The same with glibc's heap on transparent huge pages: what loading costs when fresh memory
+# is cheap to fault in. Not a target row.
+method_ours_hugepages() {
+  GLIBC_TUNABLES=glibc.malloc.hugetlb=1:glibc.malloc.mmap_threshold=33554432 "$cli" -r 25 -o "$2" "$1"
+}
+export -f method_read method_onepass method_twopass_none method_twopass_sierra method_ours method_ours_hugepages
 export cli
 
-methods=(read onepass twopass_none twopass_sierra ours)
+methods=(read onepass twopass_none twopass_sierra ours ours_hugepages)
 declare -A label=(
   [read]="reading the BMP files alone (cat)"
   [onepass]="ffmpeg one pass, -pix_fmt pal8"
   [twopass_none]="ffmpeg two passes, palettegen + paletteuse dither=none"
   [twopass_sierra]="ffmpeg two passes, paletteuse sierra2_4a (its default)"
   [ours]="quintorel-cli"
+  [ours_hugepages]="quintorel-cli, heap on huge pages (for comparison)"
 )
 
 median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
@@ -126,6 +132,10 @@ for clip in photo-640x480 photo-1920x1080 testsrc2-640x480; do
   else
     verdict "PSNR >= ffmpeg two passes no dither (${psnr[twopass_none]} dB)" "${psnr[ours]} >= ${psnr[twopass_none]}"
   fi
+  echo
+  echo "Where the time of one creation goes (bench/palette_bench):"
+  echo
+  "$build/bench/palette_bench" "$dir" "$work/out/$clip-split.avi" || status=1
   unset times rss wall psnr ssim
 done
 echo
