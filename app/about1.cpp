@@ -55,8 +55,8 @@ TAboutBox::TAboutBox(QWidget* parent)
 
   setObjectName(QStringLiteral("AboutBox"));
   const std::pair<QObject*, const char*> names[] = {
-      {Panel1, "Panel1"},     {OKButton, "OKButton"}, {ProductName, "ProductName"},
-      {Version, "Version"},   {Copyright, "Copyright"}, {SpeedButton1, "SpeedButton1"}};
+      {Panel1, "Panel1"},   {OKButton, "OKButton"},   {ProductName, "ProductName"},
+      {Version, "Version"}, {Copyright, "Copyright"}, {SpeedButton1, "SpeedButton1"}};
   for (const auto& [component, name] : names) component->setObjectName(QString::fromLatin1(name));
 }
 

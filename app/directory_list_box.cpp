@@ -44,7 +44,8 @@ void DirectoryListBox::setDirectory(const std::filesystem::path& directory) {
     ++level;
   }
   setCurrentRow(count() - 1);
-  for (const std::string& name : contents.subdirectories) add(name, contents.directory / name, closed);
+  for (const std::string& name : contents.subdirectories)
+    add(name, contents.directory / name, closed);
 
   directory_ = contents.directory;
   if (fileList_) fileList_->showNames(contents.directory, contents.files);

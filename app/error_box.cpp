@@ -18,13 +18,15 @@ ErrorBoxHook& hook() {
 
 void showErrorBox(const std::string& message) {
   // Always a full stop, even behind a message that ends in one.
-  const QString text = QString::fromUtf8(message.data(), static_cast<qsizetype>(message.size())) + u'.';
+  const QString text =
+      QString::fromUtf8(message.data(), static_cast<qsizetype>(message.size())) + u'.';
   const QString title = QCoreApplication::applicationName();
   if (hook()) {
     hook()(text, title);
     return;
   }
-  QMessageBox box(QMessageBox::Critical, title, text, QMessageBox::Ok, QApplication::activeWindow());
+  QMessageBox box(QMessageBox::Critical, title, text, QMessageBox::Ok,
+                  QApplication::activeWindow());
   box.setWindowModality(Qt::ApplicationModal);
   box.exec();
 }

@@ -52,7 +52,9 @@ void ListBox::appendName(const std::string& name, int indent) {
   addItem(item);
 }
 
-std::string ListBox::name(int row) const { return item(row)->data(kNameRole).toByteArray().toStdString(); }
+std::string ListBox::name(int row) const {
+  return item(row)->data(kNameRole).toByteArray().toStdString();
+}
 
 int ListBox::itemIndex() const {
   const QList<QListWidgetItem*> chosen = selectedItems();

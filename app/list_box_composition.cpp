@@ -26,7 +26,8 @@ const Bitmap& ListBoxComposition::object(int index) const {
 void ListBoxComposition::append(const std::string& text, Bitmap picture) {
   // A row count must stay an int; past that, or without memory for the item, the list box
   // refuses the line, and the picture goes with this call.
-  if (count() == std::numeric_limits<int>::max()) throw Error(std::string(messages::kCannotInsertLine));
+  if (count() == std::numeric_limits<int>::max())
+    throw Error(std::string(messages::kCannotInsertLine));
   try {
     pictures_.push_back(std::move(picture));
   } catch (const std::bad_alloc&) {

@@ -43,8 +43,10 @@ void PreviewBox::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   // Without smoothing: stretching repeats or drops whole rows and columns.
   painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-  if (stretch_) painter.drawImage(rect(), picture);
-  else painter.drawImage(QPoint(0, 0), picture);
+  if (stretch_)
+    painter.drawImage(rect(), picture);
+  else
+    painter.drawImage(QPoint(0, 0), picture);
 }
 
 }  // namespace quintorel

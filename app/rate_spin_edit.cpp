@@ -13,7 +13,10 @@ namespace quintorel {
 
 RateSpinEdit::RateSpinEdit(QWidget* parent, std::int32_t minValue, std::int32_t maxValue,
                            std::int32_t value)
-    : QAbstractSpinBox(parent), minValue_(minValue), maxValue_(maxValue), beep_(&QApplication::beep) {
+    : QAbstractSpinBox(parent),
+      minValue_(minValue),
+      maxValue_(maxValue),
+      beep_(&QApplication::beep) {
   // A plain QAbstractSpinBox never rewrites its text by itself; only this class does.
   setValue(value);
   setAccelerated(false);

@@ -13,7 +13,9 @@ class StatusBar : public QWidget {
   // One panel per width; the last panel runs to the right end whatever its width.
   StatusBar(QWidget* parent, std::vector<int> widths);
 
-  [[nodiscard]] QLabel* panel(int index) const { return panels_.at(static_cast<std::size_t>(index)); }
+  [[nodiscard]] QLabel* panel(int index) const {
+    return panels_.at(static_cast<std::size_t>(index));
+  }
 
  protected:
   void resizeEvent(QResizeEvent* event) override;

@@ -117,17 +117,26 @@ void TForm1::createControls() {
   setOwnFont(SpinEdit1, 16);
 
   // The components answer to the names they have as fields.
-  const std::pair<QObject*, const char*> names[] = {
-      {GroupBox1, "GroupBox1"},   {DriveComboBox1, "DriveComboBox1"},
-      {DirectoryListBox1, "DirectoryListBox1"}, {filelistbox1, "filelistbox1"},
-      {GroupBox2, "GroupBox2"},   {BitmapListBox, "BitmapListBox"},
-      {GroupBox3, "GroupBox3"},   {BitmapImage, "BitmapImage"},
-      {CheckBox1, "CheckBox1"},   {Panel1, "Panel1"},
-      {SpeedButton1, "SpeedButton1"}, {SpeedButton2, "SpeedButton2"},
-      {SpeedButton3, "SpeedButton3"}, {StatusBar1, "StatusBar1"},
-      {SpeedButton4, "SpeedButton4"}, {SpeedButton5, "SpeedButton5"},
-      {Bevel1, "Bevel1"},         {GroupBox4, "GroupBox4"},
-      {SpinEdit1, "SpinEdit1"},   {Label1, "Label1"}};
+  const std::pair<QObject*, const char*> names[] = {{GroupBox1, "GroupBox1"},
+                                                    {DriveComboBox1, "DriveComboBox1"},
+                                                    {DirectoryListBox1, "DirectoryListBox1"},
+                                                    {filelistbox1, "filelistbox1"},
+                                                    {GroupBox2, "GroupBox2"},
+                                                    {BitmapListBox, "BitmapListBox"},
+                                                    {GroupBox3, "GroupBox3"},
+                                                    {BitmapImage, "BitmapImage"},
+                                                    {CheckBox1, "CheckBox1"},
+                                                    {Panel1, "Panel1"},
+                                                    {SpeedButton1, "SpeedButton1"},
+                                                    {SpeedButton2, "SpeedButton2"},
+                                                    {SpeedButton3, "SpeedButton3"},
+                                                    {StatusBar1, "StatusBar1"},
+                                                    {SpeedButton4, "SpeedButton4"},
+                                                    {SpeedButton5, "SpeedButton5"},
+                                                    {Bevel1, "Bevel1"},
+                                                    {GroupBox4, "GroupBox4"},
+                                                    {SpinEdit1, "SpinEdit1"},
+                                                    {Label1, "Label1"}};
   for (const auto& [component, name] : names) component->setObjectName(QString::fromLatin1(name));
 
   composition_ = std::make_unique<ListBoxComposition>(*BitmapListBox);
@@ -157,13 +166,15 @@ void TForm1::linkBrowser() {
 
 void TForm1::connectEvents() {
   connect(SpeedButton1, &QToolButton::clicked, this, [this] { SpeedButton1Click(SpeedButton1); });
-  connect(BitmapListBox, &QAbstractItemView::clicked, this, [this] { BitmapListBoxClick(BitmapListBox); });
+  connect(BitmapListBox, &QAbstractItemView::clicked, this,
+          [this] { BitmapListBoxClick(BitmapListBox); });
   connect(BitmapListBox, &ListBox::selectionMovedByKey, this,
           [this] { BitmapListBoxClick(BitmapListBox); });
   connect(SpeedButton2, &QToolButton::clicked, this, [this] { SpeedButton2Click(SpeedButton2); });
   connect(SpeedButton3, &QToolButton::clicked, this, [this] { SpeedButton3Click(SpeedButton3); });
   connect(filelistbox1, &ListBox::dblClick, this, [this] { filelistbox1DblClick(filelistbox1); });
-  connect(BitmapListBox, &ListBox::dblClick, this, [this] { BitmapListBoxDblClick(BitmapListBox); });
+  connect(BitmapListBox, &ListBox::dblClick, this,
+          [this] { BitmapListBoxDblClick(BitmapListBox); });
   connect(CheckBox1, &QCheckBox::toggled, this, [this] { CheckBox1Click(CheckBox1); });
   connect(SpeedButton5, &QToolButton::clicked, this, [this] { SpeedButton5Click(SpeedButton5); });
   connect(SpeedButton4, &QToolButton::clicked, this, [this] { SpeedButton4Click(SpeedButton4); });

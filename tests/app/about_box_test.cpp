@@ -60,7 +60,8 @@ class AboutBoxTest : public QObject {
     showBox();
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
     const QRect frame = AboutBox->frameGeometry();
-    QCOMPARE(frame.topLeft(), QPoint((screen.width() - frame.width()) / 2, (screen.height() - frame.height()) / 2));
+    QCOMPARE(frame.topLeft(),
+             QPoint((screen.width() - frame.width()) / 2, (screen.height() - frame.height()) / 2));
     AboutBox->move(30, 40);
     QTest::mouseClick(AboutBox->OKButton, Qt::LeftButton);
     QVERIFY(!AboutBox->isVisible());

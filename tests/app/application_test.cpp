@@ -1,5 +1,7 @@
 // Start-up's work on the application (title, font, Qt's Japanese texts) and the error box
 // that every handler's error reaches.
+#include "app/application.h"
+
 #include <QDialogButtonBox>
 #include <QFontInfo>
 #include <QMessageBox>
@@ -8,7 +10,6 @@
 #include <QTimer>
 #include <stdexcept>
 
-#include "app/application.h"
 #include "app/application_setup.h"
 #include "app/application_title.h"
 #include "app/error_box.h"
@@ -44,12 +45,18 @@ class ApplicationTest : public QObject {
   void titleComesFromTheFileName_data() {
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("title");
-    QTest::newRow("upper-case Windows name") << "FRAMES.EXE" << "Frames";
-    QTest::newRow("installed program") << "/usr/bin/quintorel" << "Quintorel";
-    QTest::newRow("cut at the first full stop") << "./my.tool.bin" << "My";
-    QTest::newRow("mixed case") << "qUINTOREL" << "Quintorel";
-    QTest::newRow("non-ASCII letters") << QString::fromUtf8("/opt/éCLAIR") << QString::fromUtf8("Éclair");
-    QTest::newRow("name that starts with a full stop") << "/tmp/.hidden" << "";
+    QTest::newRow("upper-case Windows name") << "FRAMES.EXE"
+                                             << "Frames";
+    QTest::newRow("installed program") << "/usr/bin/quintorel"
+                                       << "Quintorel";
+    QTest::newRow("cut at the first full stop") << "./my.tool.bin"
+                                                << "My";
+    QTest::newRow("mixed case") << "qUINTOREL"
+                                << "Quintorel";
+    QTest::newRow("non-ASCII letters")
+        << QString::fromUtf8("/opt/éCLAIR") << QString::fromUtf8("Éclair");
+    QTest::newRow("name that starts with a full stop") << "/tmp/.hidden"
+                                                       << "";
   }
   void titleComesFromTheFileName() {
     QFETCH(QString, path);

@@ -29,7 +29,8 @@ QMap<QString, QString> probe(const fs::path& clip) {
   const quintorel::test::ToolResult result = quintorel::test::runTool(
       "ffprobe -v error -select_streams v:0 -count_frames -show_entries "
       "stream=codec_type,codec_name,pix_fmt,width,height,r_frame_rate,nb_read_frames "
-      "-of default=noprint_wrappers=1 " + quintorel::test::shellQuote(clip.string()));
+      "-of default=noprint_wrappers=1 " +
+      quintorel::test::shellQuote(clip.string()));
   QMap<QString, QString> fields;
   if (result.status != 0) return fields;
   for (const QString& line : QString::fromStdString(result.output).split(u'\n', Qt::SkipEmptyParts))
@@ -61,7 +62,7 @@ class CreateClipTest : public QObject {
   fs::path startDirectory_;
   std::unique_ptr<quintorel::test::TempDir> dir_;
   fs::path frames_, out_;
-  QStringList dialogStarts_;           // the name each run of the dialog started with
+  QStringList dialogStarts_;             // the name each run of the dialog started with
   std::optional<QString> dialogAnswer_;  // what the injected dialog returns
 
   void open(const fs::path& directory) {
@@ -79,8 +80,9 @@ class CreateClipTest : public QObject {
   // `count` frames of `width` x `height` in the frame directory, added with the add button.
   void addFrames(int count, int width, int height) {
     for (int i = 0; i < count; ++i) {
-      quintorel::test::writeBmp24(frames_ / ("f" + std::to_string(i) + ".bmp"), width, height,
-                                  [i](int x, int y) { return std::uint32_t((x * 4) << 16 | (y * 4) << 8 | i * 60); });
+      quintorel::test::writeBmp24(
+          frames_ / ("f" + std::to_string(i) + ".bmp"), width, height,
+          [i](int x, int y) { return std::uint32_t((x * 4) << 16 | (y * 4) << 8 | i * 60); });
     }
     open(frames_);
     QTest::mouseClick(Form1->SpeedButton1, Qt::LeftButton);
@@ -95,7 +97,8 @@ class CreateClipTest : public QObject {
     quintorel::test::dropPlatformNoise();
     quintorel::setUpApplication(*qApp);
     startDirectory_ = fs::current_path();
-    QVERIFY2(quintorel::test::haveTool("ffprobe"), "ffprobe is needed; scripts/setup.sh installs it");
+    QVERIFY2(quintorel::test::haveTool("ffprobe"),
+             "ffprobe is needed; scripts/setup.sh installs it");
   }
 
   void init() {
@@ -139,12 +142,18 @@ class CreateClipTest : public QObject {
   void rateIsReadFromTheTextAsTyped_data() {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("rate");
-    QTest::newRow("25") << "25" << "25/1";
-    QTest::newRow("120") << "120" << "120/1";
-    QTest::newRow("500 not yet left, brought into range by the creation") << "500" << "120/1";
-    QTest::newRow("empty reads as 1") << "" << "1/1";
-    QTest::newRow("lone minus reads as 1") << "-" << "1/1";
-    QTest::newRow("decimal separator reads as 1") << "2.5" << "1/1";
+    QTest::newRow("25") << "25"
+                        << "25/1";
+    QTest::newRow("120") << "120"
+                         << "120/1";
+    QTest::newRow("500 not yet left, brought into range by the creation") << "500"
+                                                                          << "120/1";
+    QTest::newRow("empty reads as 1") << ""
+                                      << "1/1";
+    QTest::newRow("lone minus reads as 1") << "-"
+                                           << "1/1";
+    QTest::newRow("decimal separator reads as 1") << "2.5"
+                                                  << "1/1";
   }
   void rateIsReadFromTheTextAsTyped() {
     QFETCH(QString, typed);
@@ -207,7 +216,8 @@ class CreateClipTest : public QObject {
       QMetaObject::invokeMethod(dialog, "accept");  // as the Save button does
       // An overwrite question would be a second modal window; close it so the test ends.
       QTimer::singleShot(500, [] {
-        if (auto* question = QApplication::activeModalWidget(); question && !qobject_cast<QFileDialog*>(question))
+        if (auto* question = QApplication::activeModalWidget();
+            question && !qobject_cast<QFileDialog*>(question))
           question->close();
       });
     });
@@ -225,7 +235,8 @@ class CreateClipTest : public QObject {
       startsWith = dialog->selectedFiles();
       dialog->reject();
     });
-    QCOMPARE(quintorel::SaveDialog::runFileDialog(Form1, outPath("clip.avi")), std::optional<QString>());
+    QCOMPARE(quintorel::SaveDialog::runFileDialog(Form1, outPath("clip.avi")),
+             std::optional<QString>());
     QCOMPARE(startsWith, QStringList{outPath("clip.avi")});
   }
 

@@ -49,7 +49,8 @@ class FileBrowserTest : public QObject {
   void init() {
     dir_ = std::make_unique<quintorel::test::TempDir>();
     top_ = fs::canonical(dir_->path()) / "top";
-    for (const char* sub : {"alpha", "Zeta", ".hidden", "alpha/inner"}) fs::create_directories(top_ / sub);
+    for (const char* sub : {"alpha", "Zeta", ".hidden", "alpha/inner"})
+      fs::create_directories(top_ / sub);
     quintorel::test::writeSolidBmp(top_ / "top.bmp", 2, 2, 0);
     quintorel::test::writeSolidBmp(top_ / "alpha" / "a1.bmp", 2, 2, 0);
     quintorel::test::writeSolidBmp(top_ / "alpha" / "a2.bmp", 2, 2, 0);
@@ -73,7 +74,8 @@ class FileBrowserTest : public QObject {
     QCOMPARE(Form1->DirectoryListBox1->itemIndex(), rowOf("top"));
     QCOMPARE(itemTexts(Form1->filelistbox1), QStringList{"top.bmp"});
     QCOMPARE(Form1->DriveComboBox1->itemText(0), QString("/"));
-    QCOMPARE(Form1->DriveComboBox1->currentText(), QStorageInfo(QString::fromStdString(top_.string())).rootPath());
+    QCOMPARE(Form1->DriveComboBox1->currentText(),
+             QStorageInfo(QString::fromStdString(top_.string())).rootPath());
   }
 
   void openingASubdirectoryMakesItCurrent_data() {
@@ -120,8 +122,9 @@ class FileBrowserTest : public QObject {
     ErrorBoxRecorder boxes;
     doubleClickItem(Form1->DirectoryListBox1, rowOf("alpha"));
     QCOMPARE(boxes.texts.size(), 1);
-    QVERIFY2(boxes.texts[0].startsWith("Could not read directory ") && boxes.texts[0].endsWith(u'.'),
-             qPrintable(boxes.texts[0]));
+    QVERIFY2(
+        boxes.texts[0].startsWith("Could not read directory ") && boxes.texts[0].endsWith(u'.'),
+        qPrintable(boxes.texts[0]));
     QCOMPARE(fs::current_path(), top_);
     QCOMPARE(itemTexts(Form1->DirectoryListBox1), pathRows(top_, {"alpha", "Zeta"}));
     QCOMPARE(itemTexts(Form1->filelistbox1), QStringList{"top.bmp"});
@@ -131,7 +134,8 @@ class FileBrowserTest : public QObject {
     const QString volume = Form1->DriveComboBox1->currentText();
     ErrorBoxRecorder boxes;
     // What the selector reports when the user picks a volume whose directory is gone.
-    emit Form1->DriveComboBox1->driveChosen(QString::fromStdString((top_ / "no such directory").string()));
+    emit Form1->DriveComboBox1->driveChosen(
+        QString::fromStdString((top_ / "no such directory").string()));
     QCOMPARE(boxes.texts.size(), 1);
     QVERIFY2(boxes.texts[0].startsWith("Could not read directory "), qPrintable(boxes.texts[0]));
     QCOMPARE(fs::current_path(), top_);

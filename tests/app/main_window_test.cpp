@@ -97,14 +97,19 @@ class MainWindowTest : public QObject {
     QCOMPARE(itemTexts(Form1->filelistbox1), QStringList{"one.bmp"});
     QCOMPARE(Form1->focusWidget(), Form1->DriveComboBox1);
     QVERIFY(!AboutBox->isVisible());
+    // Hints live apart from Qt's tool tips, so no control can pop one up.
+    for (const QWidget* window : {static_cast<QWidget*>(Form1), static_cast<QWidget*>(AboutBox)})
+      for (const QWidget* control : window->findChildren<QWidget*>())
+        QVERIFY2(control->toolTip().isEmpty(), qPrintable(control->objectName()));
   }
 
   void tabWalksTheSixControls() {
     open();
     QVERIFY(QTest::qWaitForWindowActive(Form1));
     QCOMPARE(QApplication::focusWidget(), Form1->DriveComboBox1);
-    const QList<QWidget*> walk = {Form1->DirectoryListBox1, Form1->filelistbox1, Form1->BitmapListBox,
-                                  Form1->CheckBox1, Form1->SpinEdit1, Form1->DriveComboBox1};
+    const QList<QWidget*> walk = {Form1->DirectoryListBox1, Form1->filelistbox1,
+                                  Form1->BitmapListBox,     Form1->CheckBox1,
+                                  Form1->SpinEdit1,         Form1->DriveComboBox1};
     for (QWidget* next : walk) {
       QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
       QCOMPARE(QApplication::focusWidget(), next);
@@ -190,7 +195,8 @@ class MainWindowTest : public QObject {
     clickItem(Form1->BitmapListBox, 2);
     QCOMPARE(previewColour(), QRgb(0x0000FF));
     click(Form1->SpeedButton2);
-    QCOMPARE(itemTexts(Form1->BitmapListBox), (QStringList{"c1.bmp", "c2.bmp", "c4.bmp", "c5.bmp"}));
+    QCOMPARE(itemTexts(Form1->BitmapListBox),
+             (QStringList{"c1.bmp", "c2.bmp", "c4.bmp", "c5.bmp"}));
     QCOMPARE(panel(0), count(4));
     QVERIFY(Form1->BitmapListBox->selectedItems().isEmpty());
     QCOMPARE(previewColour(), QRgb(0x0000FF));  // the removed entry's picture stays
@@ -213,7 +219,8 @@ class MainWindowTest : public QObject {
     click(Form1->SpeedButton1);
     doubleClickItem(Form1->BitmapListBox, 1);
     QCOMPARE(previewColour(), QRgb(0x00FF00));
-    QCOMPARE(itemTexts(Form1->BitmapListBox), (QStringList{"c1.bmp", "c3.bmp", "c4.bmp", "c5.bmp"}));
+    QCOMPARE(itemTexts(Form1->BitmapListBox),
+             (QStringList{"c1.bmp", "c3.bmp", "c4.bmp", "c5.bmp"}));
     QCOMPARE(panel(0), count(4));
     // Removing every entry leaves the last one shown in the preview.
     while (Form1->BitmapListBox->count() > 0) doubleClickItem(Form1->BitmapListBox, 0);
@@ -259,13 +266,15 @@ class MainWindowTest : public QObject {
         << QStringList{"SpeedButton5", "SpeedButton4", "Panel1@120,30", "SpeedButton1"}
         << QStringList{exit, about, "", add};
     QTest::newRow("from buttons onto group boxes, a list, the status bar")
-        << QStringList{"SpeedButton2", "GroupBox1", "SpeedButton3", "BitmapListBox", "SpeedButton4", "StatusBar1"}
+        << QStringList{"SpeedButton2",  "GroupBox1",    "SpeedButton3",
+                       "BitmapListBox", "SpeedButton4", "StatusBar1"}
         << QStringList{remove, "", create, "", about, ""};
     QTest::newRow("nothing with a hint keeps the first text")
         << QStringList{"GroupBox2", "filelistbox1", "SpinEdit1", "Bevel1@3,30"}
         << QStringList{hint, hint, hint, hint};
     QTest::newRow("off the windows")
-        << QStringList{"SpeedButton5", "screen@790,590", "SpeedButton5"} << QStringList{exit, "", exit};
+        << QStringList{"SpeedButton5", "screen@790,590", "SpeedButton5"}
+        << QStringList{exit, "", exit};
   }
   void hintPanelFollowsThePointer() {
     QFETCH(QStringList, steps);
@@ -276,7 +285,8 @@ class MainWindowTest : public QObject {
     for (qsizetype i = 0; i < steps.size(); ++i) {
       const QStringList parts = steps[i].split(u'@');
       QPoint at;
-      if (parts.size() == 2) at = QPoint(parts[1].section(u',', 0, 0).toInt(), parts[1].section(u',', 1, 1).toInt());
+      if (parts.size() == 2)
+        at = QPoint(parts[1].section(u',', 0, 0).toInt(), parts[1].section(u',', 1, 1).toInt());
       if (parts[0] == u"screen") {
         QCursor::setPos(at);
       } else {
@@ -308,7 +318,8 @@ class MainWindowTest : public QObject {
     click(Form1->SpeedButton4);
     QVERIFY(AboutBox->isVisible());
     int boxes = 0;
-    for (QWidget* window : QApplication::topLevelWidgets()) boxes += qobject_cast<TAboutBox*>(window) ? 1 : 0;
+    for (QWidget* window : QApplication::topLevelWidgets())
+      boxes += qobject_cast<TAboutBox*>(window) ? 1 : 0;
     QCOMPARE(boxes, 1);
   }
 

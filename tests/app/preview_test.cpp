@@ -61,16 +61,20 @@ class PreviewTest : public QObject {
     QTest::addColumn<QRgb>("colour");
     // 640 x 480 at natural size: only the top-left 129 x 105 pixels show, all red.
     QTest::newRow("large, natural, top left") << "quadrants.bmp" << false << QPoint(0, 0) << kRed;
-    QTest::newRow("large, natural, bottom right") << "quadrants.bmp" << false << QPoint(128, 104) << kRed;
+    QTest::newRow("large, natural, bottom right")
+        << "quadrants.bmp" << false << QPoint(128, 104) << kRed;
     // Scaled down to 129 x 105: each corner shows its quadrant.
     QTest::newRow("large, fit, top left") << "quadrants.bmp" << true << QPoint(0, 0) << kRed;
     QTest::newRow("large, fit, top right") << "quadrants.bmp" << true << QPoint(128, 0) << kLime;
     QTest::newRow("large, fit, bottom left") << "quadrants.bmp" << true << QPoint(0, 104) << kBlue;
-    QTest::newRow("large, fit, bottom right") << "quadrants.bmp" << true << QPoint(128, 104) << kYellow;
+    QTest::newRow("large, fit, bottom right")
+        << "quadrants.bmp" << true << QPoint(128, 104) << kYellow;
     // 50 x 50 at natural size in the top-left corner, the rest left alone.
     QTest::newRow("small, natural, last pixel") << "small.bmp" << false << QPoint(49, 49) << kBlue;
-    QTest::newRow("small, natural, right of it") << "small.bmp" << false << QPoint(50, 10) << kBackground;
-    QTest::newRow("small, natural, below it") << "small.bmp" << false << QPoint(10, 50) << kBackground;
+    QTest::newRow("small, natural, right of it")
+        << "small.bmp" << false << QPoint(50, 10) << kBackground;
+    QTest::newRow("small, natural, below it")
+        << "small.bmp" << false << QPoint(10, 50) << kBackground;
     // Stretched to the whole box.
     QTest::newRow("small, fit, bottom right") << "small.bmp" << true << QPoint(128, 104) << kBlue;
   }

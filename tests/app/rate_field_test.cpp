@@ -28,8 +28,10 @@ class RateFieldTest : public QObject {
   // an input method delivers them.
   void type(const QString& text) {
     for (QChar c : text) {
-      if (c.unicode() < 0x80) QTest::keyClick(field_, c.toLatin1());
-      else QTest::sendKeyEvent(QTest::Click, field_, Qt::Key_unknown, QString(c), Qt::NoModifier);
+      if (c.unicode() < 0x80)
+        QTest::keyClick(field_, c.toLatin1());
+      else
+        QTest::sendKeyEvent(QTest::Click, field_, Qt::Key_unknown, QString(c), Qt::NoModifier);
     }
   }
 
@@ -94,11 +96,15 @@ class RateFieldTest : public QObject {
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("beeps");
     const QString point = QLocale().decimalPoint();
-    QTest::newRow("digits") << "42" << "42" << 0;
+    QTest::newRow("digits") << "42"
+                            << "42" << 0;
     QTest::newRow("signs and the decimal separator") << "+-" + point << "+-" + point << 0;
-    QTest::newRow("a letter") << "4x2" << "42" << 1;
-    QTest::newRow("a space") << "1 2" << "12" << 1;
-    QTest::newRow("a dollar sign") << "$1" << "1" << 1;
+    QTest::newRow("a letter") << "4x2"
+                              << "42" << 1;
+    QTest::newRow("a space") << "1 2"
+                             << "12" << 1;
+    QTest::newRow("a dollar sign") << "$1"
+                                   << "1" << 1;
     QTest::newRow("a full-width digit") << QString::fromUtf8("１") << "" << 1;
   }
   void typingRefusesWithABeep() {
@@ -130,15 +136,23 @@ class RateFieldTest : public QObject {
   void leavingBringsANumberIntoRange_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("left");
-    QTest::newRow("0 becomes 1") << "0" << "1";
-    QTest::newRow("500 becomes 120") << "500" << "120";
-    QTest::newRow("negative becomes 1") << "-7" << "1";
-    QTest::newRow("in range stays") << "55" << "55";
-    QTest::newRow("in range stays as typed") << " +55" << " +55";
-    QTest::newRow("hexadecimal beyond the maximum") << "$FF" << "120";
+    QTest::newRow("0 becomes 1") << "0"
+                                 << "1";
+    QTest::newRow("500 becomes 120") << "500"
+                                     << "120";
+    QTest::newRow("negative becomes 1") << "-7"
+                                        << "1";
+    QTest::newRow("in range stays") << "55"
+                                    << "55";
+    QTest::newRow("in range stays as typed") << " +55"
+                                             << " +55";
+    QTest::newRow("hexadecimal beyond the maximum") << "$FF"
+                                                    << "120";
     // Not a number: it reads as the minimum, which is in range, so nothing is rewritten.
-    QTest::newRow("not a number stays") << "2.5" << "2.5";
-    QTest::newRow("empty stays") << "" << "";
+    QTest::newRow("not a number stays") << "2.5"
+                                        << "2.5";
+    QTest::newRow("empty stays") << ""
+                                 << "";
   }
   void leavingBringsANumberIntoRange() {
     QFETCH(QString, text);
@@ -179,8 +193,10 @@ class RateFieldTest : public QObject {
     option.subControls = QStyle::SC_SpinBoxUp | QStyle::SC_SpinBoxDown;
     option.stepEnabled = QAbstractSpinBox::StepUpEnabled | QAbstractSpinBox::StepDownEnabled;
     option.frame = true;
-    const QRect up = field_->style()->subControlRect(QStyle::CC_SpinBox, &option, QStyle::SC_SpinBoxUp, field_);
-    const QRect down = field_->style()->subControlRect(QStyle::CC_SpinBox, &option, QStyle::SC_SpinBoxDown, field_);
+    const QRect up =
+        field_->style()->subControlRect(QStyle::CC_SpinBox, &option, QStyle::SC_SpinBoxUp, field_);
+    const QRect down = field_->style()->subControlRect(QStyle::CC_SpinBox, &option,
+                                                       QStyle::SC_SpinBoxDown, field_);
 
     field_->setText("119");
     for (int i = 0; i < 3; ++i) QTest::mouseClick(field_, Qt::LeftButton, {}, up.center());

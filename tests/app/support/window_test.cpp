@@ -24,8 +24,10 @@ namespace {
 
 QtMessageHandler previousHandler = nullptr;
 
-void filterPlatformNoise(QtMsgType type, const QMessageLogContext& context, const QString& message) {
-  if (type == QtWarningMsg && message.startsWith(QStringLiteral("This plugin does not support"))) return;
+void filterPlatformNoise(QtMsgType type, const QMessageLogContext& context,
+                         const QString& message) {
+  if (type == QtWarningMsg && message.startsWith(QStringLiteral("This plugin does not support")))
+    return;
   if (previousHandler) previousHandler(type, context, message);
 }
 
@@ -39,9 +41,9 @@ void runUntilIdle() {
   QCoreApplication::processEvents();
   QEventLoop loop;
   bool blocked = false;
-  auto connection = QObject::connect(QAbstractEventDispatcher::instance(),
-                                     &QAbstractEventDispatcher::aboutToBlock, &loop,
-                                     [&] { blocked = true; });
+  auto connection =
+      QObject::connect(QAbstractEventDispatcher::instance(),
+                       &QAbstractEventDispatcher::aboutToBlock, &loop, [&] { blocked = true; });
   QTimer::singleShot(0, &loop, &QEventLoop::quit);
   loop.exec();
   QObject::disconnect(connection);
@@ -66,7 +68,8 @@ QStringList itemTexts(const QListWidget* list) {
 }
 
 bool writeBmpWithImageMagick(const std::filesystem::path& path, const std::string& source) {
-  return runTool("/usr/bin/convert " + source + " -type TrueColor BMP3:" + shellQuote(path.string()))
+  return runTool("/usr/bin/convert " + source +
+                 " -type TrueColor BMP3:" + shellQuote(path.string()))
              .status == 0;
 }
 

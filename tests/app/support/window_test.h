@@ -44,6 +44,7 @@ QStringList itemTexts(const QListWidget* list);
 
 // Writes a BMP file (40-byte info header, 24 bits) with ImageMagick's convert from the
 // picture `source`, e.g. "-size 8x8 xc:red" (a shell word list). False when convert fails.
-[[nodiscard]] bool writeBmpWithImageMagick(const std::filesystem::path& path, const std::string& source);
+[[nodiscard]] bool writeBmpWithImageMagick(const std::filesystem::path& path,
+                                           const std::string& source);
 
 }  // namespace quintorel::test
