@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libgl-dev fonts-ipafont-gothic
   libimagequant-dev
   ffmpeg mediainfo gstreamer1.0-tools gstreamer1.0-plugins-good imagemagick
-  xvfb xauth clang-14 libclang-rt-14-dev
+  xvfb xauth openbox clang-14 libclang-rt-14-dev
 )
 
 missing=()
