@@ -10,14 +10,16 @@
 #include "platform/bitmap.h"
 #include "platform/device_bitmap.h"
 #include "video/capture_frame_bits.h"
+#include "video/clip_palette.h"
 #include "video/frame_header.h"
 
 namespace quintorel::fuzz {
 
 // Loads `file` as a picture, decodes it and converts it at 256 colours into blocks sized by
-// FrameBufferSizes. A refusal throws quintorel::Error, which is fine. Returns an empty text
-// when every promise held, else what broke: a promise the creation relies on that no
-// sanitizer would see.
+// FrameBufferSizes: once with the fixed palette, once with the palette a clip of this one
+// frame gets, dithered when the file's length is odd. A refusal throws quintorel::Error,
+// which is fine. Returns an empty text when every promise held, else what broke: a promise
+// the creation relies on that no sanitizer would see.
 inline std::string frameFromBytes(std::span<const std::uint8_t> file) {
   const Bitmap bitmap = Bitmap::loadFromBytes(file, "fuzz.bmp");
   DeviceBitmap frame;
@@ -40,7 +42,16 @@ inline std::string frameFromBytes(std::span<const std::uint8_t> file) {
   std::vector<std::uint8_t> headerBlock(static_cast<std::size_t>(headerSize));
   std::vector<std::uint8_t> pixelBlock(static_cast<std::size_t>(imageSize));
   if (!CaptureFrameBits(frame, nullptr, headerBlock, pixelBlock, 256)) {
-    return "the conversion failed into blocks of its own sizes";
+    return "the conversion with the fixed palette failed into blocks of its own sizes";
+  }
+  ClipPalette colours;
+  colours.addFrame(frame);
+  const Palette palette = colours.palette();
+  if (palette.count == 0 || palette.count > 256) {
+    return "a clip palette of " + std::to_string(palette.count) + " colours";
+  }
+  if (!CaptureFrameBits(frame, &palette, headerBlock, pixelBlock, 256, file.size() % 2 != 0)) {
+    return "the conversion with the clip's palette failed into blocks of its own sizes";
   }
   return {};
 }

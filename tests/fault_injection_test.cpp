@@ -10,6 +10,7 @@
 #include <cstring>
 #include <map>
 #include <set>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -115,6 +116,9 @@ struct ClipCase {
   std::uint64_t riffLimit;  // 0 for the writer's own
   bool manyParts;           // the clip must come out as OpenDML, several RIFF parts
 };
+
+// Names the case in test names and failure messages.
+void PrintTo(const ClipCase& c, std::ostream* os) { *os << c.name; }
 
 // 64 x 48 frames gather in the writer's buffer and reach the file only when it is finished;
 // 160 x 120 frames are written one by one; a small RIFF limit splits the clip into AVIX parts

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -101,6 +102,9 @@ struct OddName {
   std::string name;
 };
 
+// Names the case in test names and failure messages.
+void PrintTo(const OddName& c, std::ostream* os) { *os << c.label; }
+
 const OddName kOddNames[] = {
     {"spaces", "frame  one .bmp"},
     {"japanese", "フレーム１ 画像.bmp"},
@@ -160,6 +164,8 @@ struct Unopenable {
   const char* label;
   std::function<void(const fs::path&)> make;
 };
+
+void PrintTo(const Unopenable& c, std::ostream* os) { *os << c.label; }
 
 const Unopenable kUnopenable[] = {
     {"directory", [](const fs::path& p) { fs::create_directory(p); }},
@@ -240,6 +246,8 @@ struct BadOutput {
   std::string message;
 };
 
+void PrintTo(const BadOutput& c, std::ostream* os) { *os << c.label; }
+
 const BadOutput kBadOutputs[] = {
     {"directory_missing", "missing/clip.avi", "Could not create file missing/clip.avi: No such file or directory"},
     {"through_a_file", "a.bmp/clip.avi", "Could not create file a.bmp/clip.avi: Not a directory"},
@@ -311,6 +319,8 @@ struct Change {
   std::string message;  // empty when the file is added
   int width;            // of the entry when it is added
 };
+
+void PrintTo(const Change& c, std::ostream* os) { *os << c.label; }
 
 const Change kChanges[] = {
     {"grown_and_recoloured", [](const fs::path& p) { test::writeSolidBmp(p, 8, 6, 0x000000); }, "", 8},

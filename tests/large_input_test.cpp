@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -78,6 +79,9 @@ struct Claim {
   std::vector<std::uint8_t> file;
   std::string reason;
 };
+
+// Names the case in test names and failure messages.
+void PrintTo(const Claim& c, std::ostream* os) { *os << c.label; }
 
 // Each claim is gigabytes of pixels once decoded: 4 bytes a pixel, and the 8-bit frame again.
 const Claim kClaims[] = {
