@@ -10,21 +10,10 @@ namespace quintorel {
 
 namespace {
 
-constexpr std::uint32_t kUnfilled = std::numeric_limits<std::uint32_t>::max();
 constexpr int kCellBits = 6;    // 64 cells a side, 4 values wide
 constexpr int kRegionBits = 4;  // 16 regions a side, 16 values wide
-constexpr std::size_t kCellColours = 64;
 
 int channel(std::uint32_t rgb, int shift) { return static_cast<int>((rgb >> shift) & 0xFF); }
-
-// The top six bits of red, green and blue.
-std::uint32_t cellOf(std::uint32_t rgb) {
-  return ((rgb >> 6) & 0x3F000) | ((rgb >> 4) & 0xFC0) | ((rgb >> 2) & 0x3F);
-}
-// The bottom two bits of red, green and blue: the colour's place within its cell.
-std::uint32_t placeInCell(std::uint32_t rgb) {
-  return ((rgb >> 12) & 0x30) | ((rgb >> 6) & 0xC) | (rgb & 0x3);
-}
 
 int distance(const Rgb& c, int r, int g, int b) {
   return (c.red - r) * (c.red - r) + (c.green - g) * (c.green - g) + (c.blue - b) * (c.blue - b);
@@ -102,13 +91,6 @@ ColourMap::ColourMap(const Palette& palette)
   blocks_.resize(256 * kCellColours);
   for (std::size_t i = 0; i < 256; ++i)
     std::memset(blocks_.data() + i * kCellColours, static_cast<int>(i), kCellColours);
-}
-
-std::uint8_t ColourMap::index(std::uint32_t rgb) const {
-  const std::uint32_t cell = cellOf(rgb);
-  std::uint32_t block = cells_[cell];
-  if (block == kUnfilled) block = fillCell(cell);
-  return blocks_[block * kCellColours + placeInCell(rgb)];
 }
 
 void ColourMap::mapRow(const std::uint32_t* pixels, std::uint8_t* indices, std::size_t count) const {

@@ -25,10 +25,25 @@ class ColourMap {
   const Palette& palette() const { return palette_; }
   // The index of the entry nearest to `rgb` (0x00RRGGBB; the top byte is ignored). A palette
   // without entries maps everything to 0.
-  std::uint8_t index(std::uint32_t rgb) const;
+  std::uint8_t index(std::uint32_t rgb) const {
+    const std::uint32_t cell = cellOf(rgb);
+    std::uint32_t block = cells_[cell];
+    if (block == kUnfilled) block = fillCell(cell);
+    return blocks_[block * kCellColours + placeInCell(rgb)];
+  }
   void mapRow(const std::uint32_t* pixels, std::uint8_t* indices, std::size_t count) const;
 
  private:
+  static constexpr std::uint32_t kUnfilled = 0xFFFFFFFF;
+  static constexpr std::size_t kCellColours = 64;
+  // The top six bits of red, green and blue.
+  static std::uint32_t cellOf(std::uint32_t rgb) {
+    return ((rgb >> 6) & 0x3F000) | ((rgb >> 4) & 0xFC0) | ((rgb >> 2) & 0x3F);
+  }
+  // The bottom two bits of red, green and blue: the colour's place within its cell.
+  static std::uint32_t placeInCell(std::uint32_t rgb) {
+    return ((rgb >> 12) & 0x30) | ((rgb >> 6) & 0xC) | (rgb & 0x3);
+  }
   std::uint32_t fillCell(std::uint32_t cell) const;
   std::uint32_t regionCandidates(std::uint32_t region) const;
 
