@@ -8,6 +8,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
+#include <cstdint>
 #include <cerrno>
 #include <new>
 
@@ -67,7 +69,7 @@ void checkInfoHeaderSize(std::span<const std::uint8_t> content) {
 // header's bfOffBits to find the rows. content() shows only what follows that header.
 std::span<const std::uint8_t> Bitmap::content() const {
   if (!content_) return {};
-  return std::span<const std::uint8_t>(*content_).subspan(kBmpFileHeaderSize);
+  return content_->bytes().subspan(kBmpFileHeaderSize);
 }
 
 Bitmap Bitmap::loadFromFile(const std::filesystem::path& directory, const std::string& name) {
@@ -92,19 +94,19 @@ Bitmap Bitmap::loadFromFile(const std::filesystem::path& directory, const std::s
   checkSignature(fileHeader);
 
   const auto length = static_cast<std::uint64_t>(status.st_size);
-  std::shared_ptr<std::vector<std::uint8_t>> whole;
+  std::shared_ptr<FileBytes> whole;
   try {
-    if (length > std::vector<std::uint8_t>().max_size()) throw std::bad_alloc();
-    whole = std::make_shared<std::vector<std::uint8_t>>(static_cast<std::size_t>(length));
+    if (length > SIZE_MAX / 2) throw std::bad_alloc();
+    whole = FileBytes::allocate(static_cast<std::size_t>(length));
   } catch (const std::bad_alloc&) {
     throw Error(std::string(messages::kOutOfMemory));
   }
-  std::copy(fileHeader.begin(), fileHeader.end(), whole->begin());
-  if (!readFully(file.get(), whole->data() + kBmpFileHeaderSize,
-                 whole->size() - kBmpFileHeaderSize)) {
+  const std::span<std::uint8_t> bytes = whole->bytes();
+  std::copy(fileHeader.begin(), fileHeader.end(), bytes.begin());
+  if (!readFully(file.get(), bytes.data() + kBmpFileHeaderSize, bytes.size() - kBmpFileHeaderSize)) {
     throw Error(std::string(messages::kStreamRead));
   }
-  const std::span<const std::uint8_t> content = std::span(*whole).subspan(kBmpFileHeaderSize);
+  const std::span<const std::uint8_t> content = bytes.subspan(kBmpFileHeaderSize);
   checkInfoHeaderSize(content);
 
   const BmpDimensions dimensions = readBmpDimensions(content);
@@ -127,7 +129,9 @@ Bitmap Bitmap::loadFromBytes(std::span<const std::uint8_t> file, const std::stri
   bitmap.width_ = dimensions.width;
   bitmap.height_ = dimensions.height;
   try {
-    bitmap.content_ = std::make_shared<const std::vector<std::uint8_t>>(file.begin(), file.end());
+    auto whole = FileBytes::allocate(file.size());
+    std::copy(file.begin(), file.end(), whole->bytes().begin());
+    bitmap.content_ = std::move(whole);
   } catch (const std::bad_alloc&) {
     throw Error(std::string(messages::kOutOfMemory));
   }
@@ -136,7 +140,7 @@ Bitmap Bitmap::loadFromBytes(std::span<const std::uint8_t> file, const std::stri
 
 void Bitmap::decodeInto(DeviceBitmap& out) const {
   // An empty picture has no bytes: the decoder refuses it as it refuses every failure.
-  decodeBmp(content_ ? std::span<const std::uint8_t>(*content_) : std::span<const std::uint8_t>(),
+  decodeBmp(content_ ? content_->bytes() : std::span<const std::uint8_t>(),
             name_, out);
 }
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/device_bitmap.h"
+#include "platform/file_bytes.h"
 
 namespace quintorel {
 
@@ -51,7 +52,7 @@ class Bitmap {
   void decodeInto(DeviceBitmap& out) const;
 
  private:
-  std::shared_ptr<const std::vector<std::uint8_t>> content_;
+  std::shared_ptr<const FileBytes> content_;  // the whole file, shared by copies
   std::string name_;
   std::int32_t width_ = 0;
   std::int32_t height_ = 0;
