@@ -20,6 +20,7 @@
 #include "platform/error.h"
 #include "platform/messages.h"
 #include "tests/support/bmp_fixture.h"
+#include "tests/support/child_process.h"
 #include "tests/support/clip_probe.h"
 #include "tests/support/expect_error.h"
 #include "tests/support/outside_tool.h"
@@ -68,25 +69,11 @@ std::string errorOf(const std::function<void()>& action) {
 std::string asUnprivileged(const fs::path& dir, const std::function<std::string()>& body) {
   if (::geteuid() != 0) return body();
   fs::permissions(dir, fs::perms::owner_all | fs::perms::group_exec | fs::perms::others_exec);
-  int channel[2];
-  if (::pipe(channel) != 0) return "no pipe";
-  const pid_t child = ::fork();
-  if (child == 0) {
-    ::close(channel[0]);
-    std::string result = "could not switch to nobody";
-    if (::setgroups(0, nullptr) == 0 && ::setgid(65534) == 0 && ::setuid(65534) == 0) result = body();
-    const ssize_t ignored = ::write(channel[1], result.data(), result.size());
-    (void)ignored;
-    ::_exit(0);
-  }
-  ::close(channel[1]);
-  std::string result;
-  char buffer[512];
-  ssize_t n;
-  while ((n = ::read(channel[0], buffer, sizeof buffer)) > 0) result.append(buffer, static_cast<std::size_t>(n));
-  ::close(channel[0]);
-  ::waitpid(child, nullptr, 0);
-  return result;
+  return test::runInChild([&] {
+    if (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0)
+      return std::string("could not switch to nobody");
+    return body();
+  });
 }
 
 std::vector<std::string> names(const CompositionList& list) {

@@ -18,6 +18,7 @@
 #include "platform/error.h"
 #include "platform/little_endian.h"
 #include "tests/support/bmp_fixture.h"
+#include "tests/support/child_process.h"
 #include "tests/support/clip_probe.h"
 #include "tests/support/outside_tool.h"
 #include "tests/support/temp_dir.h"
@@ -104,12 +105,7 @@ class HugeClaims : public testing::TestWithParam<Claim> {};
 // there and shows in the message (ASan reserves terabytes of address space for itself and
 // cannot run under such a cap). In both builds the child's peak resident size is added.
 std::string inBoundedChild(const std::function<std::string()>& body) {
-  int channel[2];
-  if (::pipe(channel) != 0) return "no pipe";
-  std::fflush(nullptr);
-  const pid_t child = ::fork();
-  if (child == 0) {
-    ::close(channel[0]);
+  return test::runInChild([&] {
 #ifndef QUINTOREL_UNDER_ASAN
     const rlimit cap{rlim_t{1} << 30, rlim_t{1} << 30};
     ::setrlimit(RLIMIT_AS, &cap);
@@ -119,18 +115,8 @@ std::string inBoundedChild(const std::function<std::string()>& body) {
     ::getrusage(RUSAGE_SELF, &usage);
     result += '|';
     result += std::to_string(usage.ru_maxrss / 1024);  // MiB
-    const ssize_t ignored = ::write(channel[1], result.data(), result.size());
-    (void)ignored;
-    ::_exit(0);
-  }
-  ::close(channel[1]);
-  std::string result;
-  char buffer[512];
-  ssize_t n;
-  while ((n = ::read(channel[0], buffer, sizeof buffer)) > 0) result.append(buffer, static_cast<std::size_t>(n));
-  ::close(channel[0]);
-  ::waitpid(child, nullptr, 0);
-  return result;
+    return result;
+  });
 }
 
 TEST_P(HugeClaims, AreAddedButRefusedWhenDecodedWithoutAllocatingForTheClaim) {
