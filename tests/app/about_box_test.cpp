@@ -38,9 +38,7 @@ class AboutBoxTest : public QObject {
   }
 
   void cleanup() {
-    delete Form1;
-    Form1 = nullptr;
-    AboutBox = nullptr;
+    quintorel::test::destroyWindows();
   }
 
   void textsAndFrame() {

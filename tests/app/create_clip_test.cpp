@@ -112,9 +112,7 @@ class CreateClipTest : public QObject {
   }
 
   void cleanup() {
-    delete Form1;
-    Form1 = nullptr;
-    quintorel::AboutBox = nullptr;
+    quintorel::test::destroyWindows();
     fs::current_path(startDirectory_);
     dir_.reset();
   }

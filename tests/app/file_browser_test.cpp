@@ -62,9 +62,7 @@ class FileBrowserTest : public QObject {
   }
 
   void cleanup() {
-    delete Form1;
-    Form1 = nullptr;
-    quintorel::AboutBox = nullptr;
+    quintorel::test::destroyWindows();
     fs::current_path(startDirectory_);
     dir_.reset();
   }

@@ -73,9 +73,7 @@ class MainWindowTest : public QObject {
   void init() { dir_ = std::make_unique<quintorel::test::TempDir>(); }
 
   void cleanup() {
-    delete Form1;  // and the about box it owns
-    Form1 = nullptr;
-    AboutBox = nullptr;
+    quintorel::test::destroyWindows();
     std::filesystem::current_path(startDirectory_);
     dir_.reset();
   }

@@ -2,11 +2,11 @@
 #include "tests/support/clip_probe.h"
 
 #include <algorithm>
-#include <cstring>
 #include <sstream>
 #include <stdexcept>
 
-#include "platform/little_endian.h"
+#include "platform/avi_file.h"
+#include "tests/support/avi_reader.h"
 #include "tests/support/outside_tool.h"
 #include "tests/support/temp_dir.h"
 
@@ -56,23 +56,26 @@ std::vector<std::uint8_t> decodeRgb24(const std::string& ffmpegInput) {
 
 StoredStream readStoredStream(const std::filesystem::path& clip) {
   const std::vector<std::uint8_t> bytes = readFile(clip);
-  auto find = [&](const char* fourcc) -> const std::uint8_t* {
-    const auto it = std::search(bytes.begin(), bytes.end(), fourcc, fourcc + 4);
-    if (it == bytes.end() || bytes.end() - it < 8) throw std::runtime_error(std::string("no ") + fourcc);
-    return &*it;
+  const std::vector<RiffChunk> chunks = parseRiff(bytes);
+  auto need = [](const RiffChunk* chunk, const char* what) {
+    if (!chunk) throw std::runtime_error(std::string("no ") + what);
+    return chunk;
   };
+  const RiffChunk* avi = need(chunks.empty() ? nullptr : &chunks.front(), "RIFF");
+  const RiffChunk* hdrl = need(avi->find(fourcc('L', 'I', 'S', 'T'), fourcc('h', 'd', 'r', 'l')), "hdrl");
+  const RiffChunk* strl = need(hdrl->find(fourcc('L', 'I', 'S', 'T'), fourcc('s', 't', 'r', 'l')), "strl");
+  const std::uint64_t strh = need(strl->find(fourcc('s', 't', 'r', 'h')), "strh")->data();
+  const RiffChunk* strf = need(strl->find(fourcc('s', 't', 'r', 'f')), "strf");
   StoredStream s;
-  const std::uint8_t* strh = find("strh") + 8;
-  s.fccType = le::get32(strh + 0);
-  s.fccHandler = le::get32(strh + 4);
-  s.scale = le::get32(strh + 20);
-  s.rate = le::get32(strh + 24);
-  s.length = le::get32(strh + 32);
-  s.suggestedBufferSize = le::get32(strh + 36);
-  for (int i = 0; i < 4; ++i) s.frame[i] = static_cast<std::int16_t>(le::get16(strh + 48 + 2 * i));
-  const std::uint8_t* strf = find("strf");
-  const std::uint32_t size = le::get32(strf + 4);
-  s.format.assign(strf + 8, strf + 8 + size);
+  s.fccType = field32(bytes, strh + 0);
+  s.fccHandler = field32(bytes, strh + 4);
+  s.scale = field32(bytes, strh + 20);
+  s.rate = field32(bytes, strh + 24);
+  s.length = field32(bytes, strh + 32);
+  s.suggestedBufferSize = field32(bytes, strh + 36);
+  for (int i = 0; i < 4; ++i) s.frame[i] = static_cast<std::int16_t>(field16(bytes, strh + 48 + 2 * i));
+  s.format.assign(bytes.begin() + static_cast<std::ptrdiff_t>(strf->data()),
+                  bytes.begin() + static_cast<std::ptrdiff_t>(strf->data() + strf->size));
   return s;
 }
 

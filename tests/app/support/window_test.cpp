@@ -7,6 +7,8 @@
 #include <QTimer>
 #include <stdexcept>
 
+#include "app/about1.h"
+#include "app/tform1.h"
 #include "tests/support/outside_tool.h"
 
 namespace quintorel::test {
@@ -32,6 +34,12 @@ void filterPlatformNoise(QtMsgType type, const QMessageLogContext& context,
 }
 
 }  // namespace
+
+void destroyWindows() {
+  delete Form1;
+  Form1 = nullptr;
+  AboutBox = nullptr;
+}
 
 void dropPlatformNoise() { previousHandler = qInstallMessageHandler(filterPlatformNoise); }
 

@@ -31,6 +31,10 @@ class ErrorBoxRecorder {
 // the test logs; every other message passes. Call from initTestCase.
 void dropPlatformNoise();
 
+// Deletes the main window, and with it the about box it owns, and clears both global
+// references, so the next test starts without windows.
+void destroyWindows();
+
 // Runs the event loop until it has nothing left to do and is about to wait, the moment the
 // application updates its hint.
 void runUntilIdle();
