@@ -27,14 +27,18 @@ class NoStatus final : public quintorel::StatusText {
 };
 
 void run(const quintorel::cli::CommandLine& line) {
+  // Each picture is wanted once in the run, so none is held: the files are read again as the
+  // clip is made, and a file changed in the meantime is refused.
   quintorel::EntryList list;
   NoStatus status;
   for (const std::string& input : line.inputs) {
     std::error_code ignored;
     if (std::filesystem::is_directory(input, ignored)) {
-      quintorel::addAll(quintorel::DirectoryFileList(input), list, status);
+      quintorel::addAll(quintorel::DirectoryFileList(input), list, status,
+                      quintorel::Loading::OnUse);
     } else {
-      quintorel::addOne(quintorel::cli::SingleFileList(input), list, status);
+      quintorel::addOne(quintorel::cli::SingleFileList(input), list, status,
+                      quintorel::Loading::OnUse);
     }
   }
   quintorel::CreationSettings settings;

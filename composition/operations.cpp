@@ -15,22 +15,25 @@ void refreshFrameCount(const CompositionList& list, StatusText& frameCount) {
 }
 
 // The picture is loaded before the entry is made, so a file that fails leaves no entry.
-void addFile(const NameList& files, const std::string& name, CompositionList& list) {
-  list.append(name, Bitmap::loadFromFile(files.directory(), name));
+void addFile(const NameList& files, const std::string& name, CompositionList& list,
+             Loading loading) {
+  list.append(name, Bitmap::loadFromFile(files.directory(), name, loading));
 }
 
 }  // namespace
 
 std::string frameCountText(int count) { return "フレーム数" + std::to_string(count); }
 
-void addAll(const NameList& files, CompositionList& list, StatusText& frameCount) {
+void addAll(const NameList& files, CompositionList& list, StatusText& frameCount,
+            Loading loading) {
   const int n = files.count();
-  for (int i = 0; i < n; ++i) addFile(files, files.text(i), list);
+  for (int i = 0; i < n; ++i) addFile(files, files.text(i), list, loading);
   refreshFrameCount(list, frameCount);
 }
 
-void addOne(const NameList& files, CompositionList& list, StatusText& frameCount) {
-  addFile(files, files.text(files.itemIndex()), list);
+void addOne(const NameList& files, CompositionList& list, StatusText& frameCount,
+            Loading loading) {
+  addFile(files, files.text(files.itemIndex()), list, loading);
   refreshFrameCount(list, frameCount);
 }
 

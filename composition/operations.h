@@ -8,6 +8,7 @@
 #include "composition/name_list.h"
 #include "composition/preview.h"
 #include "composition/status_text.h"
+#include "platform/bitmap.h"
 
 namespace quintorel {
 
@@ -17,9 +18,12 @@ std::string frameCountText(int count);
 inline constexpr const char* kInitialFrameCountText = "フレーム数　：";
 
 // Each operation raises Error on failure and then leaves the rest undone: entries appended
-// before the failure stay and the frame-count text is not refreshed.
-void addAll(const NameList& files, CompositionList& list, StatusText& frameCount);
-void addOne(const NameList& files, CompositionList& list, StatusText& frameCount);
+// before the failure stay and the frame-count text is not refreshed. Adding loads pictures
+// whole unless told otherwise (see Loading).
+void addAll(const NameList& files, CompositionList& list, StatusText& frameCount,
+            Loading loading = Loading::Whole);
+void addOne(const NameList& files, CompositionList& list, StatusText& frameCount,
+            Loading loading = Loading::Whole);
 void removeSelected(CompositionList& list, StatusText& frameCount);
 void showCurrent(const CompositionList& list, Preview& preview, StatusText& frameCount);
 void fitToBox(bool ticked, Preview& preview);

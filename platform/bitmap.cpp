@@ -9,47 +9,17 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
-#include <cstdint>
-#include <cerrno>
 #include <new>
 
 #include "platform/bmp_decoder.h"
 #include "platform/error.h"
+#include "platform/file_descriptor.h"
 #include "platform/little_endian.h"
 #include "platform/messages.h"
 
 namespace quintorel {
 
 namespace {
-
-// Owns an open file descriptor; closing never throws.
-class FileDescriptor {
- public:
-  explicit FileDescriptor(int fd) : fd_(fd) {}
-  ~FileDescriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
-
-  int get() const { return fd_; }
-  bool valid() const { return fd_ >= 0; }
-
- private:
-  int fd_;
-};
-
-// Reads until `size` bytes are in or the file ends; returns false on a short read or error.
-bool readFully(int fd, std::uint8_t* data, std::size_t size) {
-  while (size > 0) {
-    const ssize_t n = ::read(fd, data, std::min<std::size_t>(size, 1u << 30));
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    data += n;
-    size -= static_cast<std::size_t>(n);
-  }
-  return true;
-}
 
 void checkSignature(std::span<const std::uint8_t> fileHeader) {
   if (le::get16(fileHeader.data()) != 0x4D42) throw Error(std::string(messages::kInvalidBitmap));
@@ -72,7 +42,8 @@ std::span<const std::uint8_t> Bitmap::content() const {
   return content_->bytes().subspan(kBmpFileHeaderSize);
 }
 
-Bitmap Bitmap::loadFromFile(const std::filesystem::path& directory, const std::string& name) {
+Bitmap Bitmap::loadFromFile(const std::filesystem::path& directory, const std::string& name,
+                            Loading loading) {
   const std::filesystem::path path = directory / name;
   // O_NONBLOCK only keeps a named pipe from blocking the open; it is refused below.
   const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
@@ -94,6 +65,21 @@ Bitmap Bitmap::loadFromFile(const std::filesystem::path& directory, const std::s
   checkSignature(fileHeader);
 
   const auto length = static_cast<std::uint64_t>(status.st_size);
+  if (loading == Loading::OnUse) {
+    // The checks need no more than the info header's first fields.
+    std::array<std::uint8_t, kBmpInfoHeaderSize> head{};
+    const auto wanted = static_cast<std::size_t>(
+        std::min<std::uint64_t>(length - kBmpFileHeaderSize, head.size()));
+    if (!readFully(file.get(), head.data(), wanted)) throw Error(std::string(messages::kStreamRead));
+    const std::span<const std::uint8_t> start(head.data(), wanted);
+    checkInfoHeaderSize(start);
+    const BmpDimensions dimensions = readBmpDimensions(start);
+    bitmap.width_ = dimensions.width;
+    bitmap.height_ = dimensions.height;
+    bitmap.file_ = std::make_shared<const FileReference>(path, status);
+    return bitmap;
+  }
+
   std::shared_ptr<FileBytes> whole;
   try {
     if (length > SIZE_MAX / 2) throw std::bad_alloc();
@@ -139,6 +125,17 @@ Bitmap Bitmap::loadFromBytes(std::span<const std::uint8_t> file, const std::stri
 }
 
 void Bitmap::decodeInto(DeviceBitmap& out) const {
+  // Each thread reads into room of its own, kept for the next picture: fresh memory for every
+  // frame would cost more than reading it.
+  thread_local ReadBuffer buffer;
+  decodeInto(out, buffer);
+}
+
+void Bitmap::decodeInto(DeviceBitmap& out, ReadBuffer& buffer) const {
+  if (file_) {
+    decodeBmp(file_->read(buffer, name_), name_, out);
+    return;
+  }
   // An empty picture has no bytes: the decoder refuses it as it refuses every failure.
   decodeBmp(content_ ? content_->bytes() : std::span<const std::uint8_t>(),
             name_, out);

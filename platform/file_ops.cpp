@@ -17,6 +17,9 @@ ssize_t FileOps::pwrite(int fd, const void* data, std::size_t size, off_t offset
 }
 
 int FileOps::fsync(int fd) { return ::fsync(fd); }
+int FileOps::startWriteback(int fd, off_t offset, off_t size) {
+  return ::sync_file_range(fd, offset, size, SYNC_FILE_RANGE_WRITE);
+}
 
 int FileOps::close(int fd) { return ::close(fd); }
 

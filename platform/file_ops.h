@@ -17,6 +17,9 @@ class FileOps {
   virtual ssize_t write(int fd, const void* data, std::size_t size);
   virtual ssize_t pwrite(int fd, const void* data, std::size_t size, off_t offset);
   virtual int fsync(int fd);
+  // sync_file_range(2) with SYNC_FILE_RANGE_WRITE: starts writing the range to the disk and
+  // returns without waiting for it.
+  virtual int startWriteback(int fd, off_t offset, off_t size);
   virtual int close(int fd);
   virtual int rename(const char* from, const char* to);
   virtual int unlink(const char* path);

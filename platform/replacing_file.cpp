@@ -28,6 +28,11 @@ std::string uniqueSuffix() {
 // target's own name is near it.
 constexpr std::size_t kMaxStemBytes = 200;
 
+// A clip is flushed to the disk before it replaces the target. Handing the disk each stretch as
+// soon as it is written lets that happen while later frames are still being made, instead of
+// all of it at the end.
+constexpr std::uint64_t kWritebackStretch = 8 << 20;
+
 }  // namespace
 
 ReplacingFile::ReplacingFile(std::filesystem::path target, FileOps& ops)
@@ -57,7 +62,9 @@ ReplacingFile::ReplacingFile(ReplacingFile&& other) noexcept
       target_(std::move(other.target_)),
       temporary_(std::move(other.temporary_)),
       fd_(std::exchange(other.fd_, -1)),
-      present_(std::exchange(other.present_, false)) {}
+      present_(std::exchange(other.present_, false)),
+      end_(other.end_),
+      handedToDisk_(other.handedToDisk_) {}
 
 ReplacingFile& ReplacingFile::operator=(ReplacingFile&& other) noexcept {
   if (this != &other) {
@@ -67,6 +74,8 @@ ReplacingFile& ReplacingFile::operator=(ReplacingFile&& other) noexcept {
     temporary_ = std::move(other.temporary_);
     fd_ = std::exchange(other.fd_, -1);
     present_ = std::exchange(other.present_, false);
+    end_ = other.end_;
+    handedToDisk_ = other.handedToDisk_;
   }
   return *this;
 }
@@ -84,6 +93,12 @@ void ReplacingFile::write(std::span<const std::uint8_t> data) {
     // A regular file that takes nothing will take nothing on a retry either.
     if (n == 0) throwErrno(ENOSPC);
     data = data.subspan(static_cast<std::size_t>(n));
+    end_ += static_cast<std::uint64_t>(n);
+  }
+  if (end_ - handedToDisk_ >= kWritebackStretch) {
+    // Only a head start: whatever fails here, the flush before the rename reports.
+    ops_->startWriteback(fd_, static_cast<off_t>(handedToDisk_), static_cast<off_t>(end_ - handedToDisk_));
+    handedToDisk_ = end_;
   }
 }
 

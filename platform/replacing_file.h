@@ -42,6 +42,8 @@ class ReplacingFile {
   std::filesystem::path temporary_;
   int fd_ = -1;
   bool present_ = false;  // the temporary file exists and is ours to remove
+  std::uint64_t end_ = 0;           // bytes appended so far
+  std::uint64_t handedToDisk_ = 0;  // of those, how many the disk has been told to write
 };
 
 }  // namespace quintorel

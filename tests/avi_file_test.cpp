@@ -12,6 +12,7 @@
 #include <functional>
 #include <regex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/error.h"
@@ -426,6 +427,8 @@ class FaultyOps : public FileOps {
   int failure = ENOSPC;    // errno of the failing call
   bool interrupt = false;  // every call is first interrupted once
   std::size_t maxWrite = SIZE_MAX;  // bytes a write or pwrite takes at most
+  std::vector<std::pair<off_t, off_t>> handedToDisk;  // startWriteback's ranges
+  bool refuseWriteback = false;
 
   int open(const char* path, int flags, mode_t mode) override {
     if (interrupted()) return -1;
@@ -443,6 +446,11 @@ class FaultyOps : public FileOps {
     if (interrupted()) return -1;
     if (failFsync) return fail();
     return FileOps::fsync(fd);
+  }
+  int startWriteback(int fd, off_t offset, off_t size) override {
+    handedToDisk.emplace_back(offset, size);
+    if (refuseWriteback) return fail();
+    return FileOps::startWriteback(fd, offset, size);
   }
   int close(int fd) override {
     // Linux releases the descriptor even when close() reports an interruption.
@@ -577,6 +585,39 @@ TEST(AviFileFailures, interrupted_calls_and_short_writes_are_carried_on) {
     EXPECT_EQ(attemptClip(dir / "clip.avi", ops).error, "(no error)");
     EXPECT_EQ(readFile(dir / "clip.avi"), expected);
     EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{"clip.avi"});
+  }
+}
+
+// Each stretch of 8 MiB goes to the disk as soon as it is written, so that the flush before the
+// rename has little left to do; the disk refusing that head start is no failure.
+TEST(AviFileWriteback, the_disk_is_handed_each_stretch_once_in_order) {
+  const ClipSpec large{"70 frames of 640x480", 640, 480, 70, 25};
+  std::vector<std::uint8_t> first;
+  for (const bool refuse : {false, true}) {
+    SCOPED_TRACE(refuse ? "refused" : "taken");
+    TempDir dir;
+    FaultyOps ops;
+    ops.refuseWriteback = refuse;
+    ops.failure = EIO;
+    AviFileOptions options;
+    options.ops = &ops;
+    AviFile avi = AviFile::open(dir / "clip.avi", options);
+    avi.createStream(test::clipStreamInfo(large));
+    avi.setFormat(test::clipFormat(large.width, large.height));
+    for (int i = 0; i < large.frames; ++i) avi.write(i, test::clipFrame(large.width, large.height, i), AVIIF_KEYFRAME);
+    avi.finish();
+
+    const std::vector<std::uint8_t> clip = readFile(dir / "clip.avi");
+    if (first.empty()) first = clip;
+    EXPECT_EQ(clip, first);
+    ASSERT_GE(ops.handedToDisk.size(), 2u);
+    off_t next = 0;
+    for (const auto& [offset, size] : ops.handedToDisk) {
+      EXPECT_EQ(offset, next);
+      EXPECT_GE(size, off_t{8} << 20);
+      next = offset + size;
+    }
+    EXPECT_LE(next, static_cast<off_t>(clip.size()));
   }
 }
 

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -78,26 +79,33 @@ const LoadCase kLoadCases[] = {
 
 class LoadTest : public ::testing::TestWithParam<LoadCase> {};
 
-// From a file and from the same bytes in memory alike.
+// From a file, whole or on use, and from the same bytes in memory alike.
 TEST_P(LoadTest, acceptsOrRefusesWithTheMessage) {
   const LoadCase& c = GetParam();
   const test::TempDir dir;
   test::writeFile(dir / "f.bmp", c.file);
-  const std::function<Bitmap()> loaders[] = {
-      [&] { return Bitmap::loadFromFile(dir.path(), "f.bmp"); },
-      [&] { return Bitmap::loadFromBytes(c.file, "f.bmp"); },
+  struct Loader {
+    const char* how;
+    std::function<Bitmap()> load;
+    bool holdsContent;
   };
-  for (const auto& load : loaders) {
+  const Loader loaders[] = {
+      {"whole", [&] { return Bitmap::loadFromFile(dir.path(), "f.bmp"); }, true},
+      {"on use", [&] { return Bitmap::loadFromFile(dir.path(), "f.bmp", Loading::OnUse); }, false},
+      {"bytes", [&] { return Bitmap::loadFromBytes(c.file, "f.bmp"); }, true},
+  };
+  for (const Loader& loader : loaders) {
+    SCOPED_TRACE(loader.how);
     if (c.error) {
-      EXPECT_ERROR((void)load(), std::string(*c.error));
+      EXPECT_ERROR((void)loader.load(), std::string(*c.error));
       continue;
     }
-    const Bitmap bitmap = load();
+    const Bitmap bitmap = loader.load();
     EXPECT_EQ(bitmap.empty(), c.file.empty());
     EXPECT_EQ(bitmap.name(), "f.bmp");
     EXPECT_EQ(bitmap.width(), c.width);
     EXPECT_EQ(bitmap.height(), c.height);
-    EXPECT_EQ(bitmap.content().size(), c.file.empty() ? 0 : c.file.size() - 14);
+    EXPECT_EQ(bitmap.content().size(), !loader.holdsContent || c.file.empty() ? 0 : c.file.size() - 14);
   }
 }
 
@@ -133,6 +141,8 @@ TEST_P(UnopenableTest, failsNamingTheBareName) {
   c.make(dir / "pic.bmp");
   EXPECT_ERROR((void)Bitmap::loadFromFile(dir.path(), "pic.bmp"),
                messages::cannotOpenFile("pic.bmp"));
+  EXPECT_ERROR((void)Bitmap::loadFromFile(dir.path(), "pic.bmp", Loading::OnUse),
+               messages::cannotOpenFile("pic.bmp"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, UnopenableTest, ::testing::ValuesIn(kUnopenableCases),
@@ -154,6 +164,72 @@ TEST(BitmapLoadTest, keepsTheContentReadWhenLoaded) {
   EXPECT_EQ(out.pixels, std::vector<std::uint32_t>(6, 0xFF0000));
   EXPECT_EQ(bitmap.width(), 3);
   EXPECT_EQ(bitmap.height(), 2);
+}
+
+TEST(BitmapLoadTest, onUseReadsTheFileAtEachDecodingAndDecodesAsWhole) {
+  const test::TempDir dir;
+  const Bytes file = test::makeBmp24(7, 5, [](int x, int y) { return 0x030507u * (x + 7 * y); });
+  test::writeFile(dir / "a.bmp", file);
+  const Bitmap onUse = Bitmap::loadFromFile(dir.path(), "a.bmp", Loading::OnUse);
+  DeviceBitmap fromFile, fromMemory;
+  onUse.decodeInto(fromFile);
+  Bitmap::loadFromBytes(file, "a.bmp").decodeInto(fromMemory);
+  EXPECT_EQ(fromFile.pixels, fromMemory.pixels);
+  EXPECT_EQ(fromFile.width, 7);
+  // Again, into a buffer of the caller's that held a larger file before.
+  ReadBuffer buffer;
+  test::writeFile(dir / "big.bmp", test::makeBmp24(40, 40, [](int, int) { return 0u; }));
+  Bitmap::loadFromFile(dir.path(), "big.bmp", Loading::OnUse).decodeInto(fromFile, buffer);
+  onUse.decodeInto(fromFile, buffer);
+  EXPECT_EQ(fromFile.pixels, fromMemory.pixels);
+}
+
+// A picture loaded on use is the file as it was checked, or nothing.
+TEST(BitmapLoadTest, onUseRefusesAFileChangedOrGoneSinceItWasLoaded) {
+  const std::string changed = "Could not decode picture a.bmp: the file changed after it was added";
+  const auto blue = [](int, int) { return 0x0000FFu; };
+  struct Change {
+    const char* name;
+    std::function<void(const fs::path& file)> make;
+    std::string error;
+  };
+  const Change changes[] = {
+      {"rewritten_larger", [&](const fs::path& f) { test::writeBmp24(f, 4, 4, blue); }, changed},
+      {"cut_short",
+       [&](const fs::path& f) {
+         fs::resize_file(f, 20);
+       },
+       changed},
+      {"same_size_touched_later",
+       [&](const fs::path& f) {
+         test::writeBmp24(f, 3, 2, blue);
+         const auto later = fs::last_write_time(f) + std::chrono::seconds(5);
+         fs::last_write_time(f, later);
+       },
+       changed},
+      {"replaced_by_another_file",
+       [&](const fs::path& f) {
+         test::writeBmp24(f.parent_path() / "other.bmp", 3, 2, blue);
+         fs::rename(f.parent_path() / "other.bmp", f);
+       },
+       changed},
+      {"removed", [](const fs::path& f) { fs::remove(f); }, messages::cannotOpenFile("a.bmp")},
+      {"made_a_directory",
+       [](const fs::path& f) {
+         fs::remove(f);
+         fs::create_directory(f);
+       },
+       messages::cannotOpenFile("a.bmp")},
+  };
+  for (const Change& change : changes) {
+    SCOPED_TRACE(change.name);
+    const test::TempDir dir;
+    test::writeBmp24(dir / "a.bmp", 3, 2, [](int, int) { return 0xFF0000u; });
+    const Bitmap bitmap = Bitmap::loadFromFile(dir.path(), "a.bmp", Loading::OnUse);
+    change.make(dir / "a.bmp");
+    DeviceBitmap out;
+    EXPECT_ERROR(bitmap.decodeInto(out), change.error);
+  }
 }
 
 TEST(BitmapLoadTest, copiesShareTheContent) {

@@ -260,6 +260,49 @@ TEST_F(ClipColours, ASyntheticClipFromFfmpegComesBackClose) {
   EXPECT_GT(psnr(decoded, expected), 30.0);
 }
 
+// The creation decodes frames on several threads; its table is still the one that showing
+// the frames to a ClipPalette in their order gives, both for a clip of at most 256 colours
+// (where the order they are first seen in is the table's order) and for one of many.
+TEST_F(ClipColours, TheTableIsTheOneTheFramesInTheirOrderGive) {
+  const auto tableOf = [](const std::vector<std::uint8_t>& format) {
+    std::vector<std::uint32_t> table;
+    for (std::size_t i = 40; i + 3 < format.size(); i += 4) {
+      table.push_back(std::uint32_t{format[i + 2]} << 16 | std::uint32_t{format[i + 1]} << 8 | format[i]);
+    }
+    return table;
+  };
+  const auto expectedTable = [&] {
+    ClipPalette colours;
+    DeviceBitmap frame;
+    for (int i = 0; i < list.count(); ++i) {
+      list.object(i).decodeInto(frame);
+      colours.addFrame(frame);
+    }
+    const Palette palette = colours.palette();
+    std::vector<std::uint32_t> table(256, 0);
+    for (std::uint32_t i = 0; i < palette.count; ++i) {
+      const Rgb c = palette.entries[i];
+      table[i] = std::uint32_t{c.red} << 16 | std::uint32_t{c.green} << 8 | c.blue;
+    }
+    return table;
+  };
+
+  for (int i = 0; i < 40; ++i) {
+    add("f" + std::to_string(i + 1) + ".bmp", 8, 4, [i](int x, int y) {
+      return static_cast<std::uint32_t>(250 - i * 6 - (x + y) % 6) * 0x010301u;
+    });
+  }
+  (void)create("few.avi");
+  EXPECT_EQ(tableOf(test::readStoredStream(out / "few.avi").format), expectedTable());
+
+  list = EntryList();
+  std::filesystem::remove_all(dir.path());
+  std::filesystem::create_directory(dir.path());
+  addFromFfmpeg("testsrc2=size=64x48:rate=25", 24);
+  (void)create("many.avi");
+  EXPECT_EQ(tableOf(test::readStoredStream(out / "many.avi").format), expectedTable());
+}
+
 // Through the creation, dithering keeps the table the plain clip gets, and changes pixels.
 TEST_F(ClipColours, DitheringKeepsTheClipsPalette) {
   add("f1.bmp", 128, 64, [](int x, int y) {

@@ -180,7 +180,38 @@ INSTANTIATE_TEST_SUITE_P(
                       test::writeFile(t.dir / "cut.bmp", bytes);
                       t.list.append("cut.bmp", Bitmap::loadFromFile(t.dir.path(), "cut.bmp"));
                     },
-                    "Could not decode picture cut.bmp: cut short"}),
+                    "Could not decode picture cut.bmp: cut short"},
+        // Frames are decoded on several threads, yet the first entry in the list's order that
+        // fails is the one named.
+        RefusalCase{"the_first_of_several_failing_entries",
+                    [](CreateVideo& t) {
+                      for (int i = 0; i < 9; ++i) t.addSolid("f" + std::to_string(i) + ".bmp", 4, 4);
+                      auto bytes = test::makeBmp24(4, 4, [](int, int) { return 0u; });
+                      bytes.resize(bytes.size() - 10);
+                      test::writeFile(t.dir / "cut.bmp", bytes);
+                      t.list.append("cut.bmp", Bitmap::loadFromFile(t.dir.path(), "cut.bmp"));
+                      t.addSolid("wide.bmp", 8, 4);
+                      t.addSolid("g.bmp", 4, 4);
+                    },
+                    "Could not decode picture cut.bmp: cut short"},
+        // The command line names its pictures and reads them as the clip is made: one changed
+        // or gone since it was added is refused.
+        RefusalCase{"a_picture_loaded_on_use_changed_since",
+                    [](CreateVideo& t) {
+                      t.addSolid("a.bmp", 4, 4);
+                      test::writeBmp24(t.dir / "b.bmp", 4, 4, [](int, int) { return 0u; });
+                      t.list.append("b.bmp", Bitmap::loadFromFile(t.dir.path(), "b.bmp", Loading::OnUse));
+                      test::writeBmp24(t.dir / "b.bmp", 4, 5, [](int, int) { return 0u; });
+                    },
+                    "Could not decode picture b.bmp: the file changed after it was added"},
+        RefusalCase{"a_picture_loaded_on_use_gone_since",
+                    [](CreateVideo& t) {
+                      t.addSolid("a.bmp", 4, 4);
+                      test::writeBmp24(t.dir / "b.bmp", 4, 4, [](int, int) { return 0u; });
+                      t.list.append("b.bmp", Bitmap::loadFromFile(t.dir.path(), "b.bmp", Loading::OnUse));
+                      std::filesystem::remove(t.dir / "b.bmp");
+                    },
+                    messages::cannotOpenFile("b.bmp")}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(CreateVideo, AFileThatCannotBeCreatedIsAnErrorNamingItAndTheReason) {

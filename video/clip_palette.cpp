@@ -126,21 +126,69 @@ ClipPalette::ClipPalette() : set_(kSetSlots, kEmpty), counted_(kCountedSlots, Co
   seen_.reserve(256);
 }
 
-void ClipPalette::addFrame(const DeviceBitmap& frame) {
+void ClipPalette::gather(const DeviceBitmap& frame, std::uint64_t number, bool wantDistinct,
+                         FrameColours& out) {
+  out.distinct.clear();
+  out.many = false;
+  out.samples.clear();
   const std::int64_t width = frame.width, height = frame.height;
   if (width <= 0 || height <= 0) return;
-  ++frames_;
-  if (!overflowed_) addExact(frame.pixels.data(), frame.pixels.size());
+
+  if (wantDistinct) {
+    // An open-addressing set of at most 256 colours; the 257th ends the search.
+    std::array<std::uint32_t, kSetSlots> set;
+    set.fill(kEmpty);
+    std::uint32_t last = kEmpty;
+    for (const std::uint32_t pixel : frame.pixels) {
+      const std::uint32_t rgb = pixel & 0xFFFFFF;
+      if (rgb == last) continue;
+      last = rgb;
+      std::size_t slot = slotOf(rgb, 9);
+      while (set[slot] != kEmpty && set[slot] != rgb) slot = (slot + 1) % kSetSlots;
+      if (set[slot] == rgb) continue;
+      if (out.distinct.size() == 256) {
+        out.many = true;
+        out.distinct.clear();
+        break;
+      }
+      set[slot] = rgb;
+      out.distinct.push_back(rgb);
+    }
+  } else {
+    out.many = true;
+  }
 
   // One pixel in step x step; each frame starts elsewhere in the step's square so that a still
   // part of the picture is seen at every place over a few frames.
   const auto step = static_cast<std::int64_t>(
       std::ceil(std::sqrt(static_cast<double>(width * height) / kSamplesPerFrame)));
-  const std::int64_t phase = static_cast<std::int64_t>(frames_ % static_cast<std::uint64_t>(step * step));
+  const std::int64_t phase = static_cast<std::int64_t>(number % static_cast<std::uint64_t>(step * step));
   for (std::int64_t y = phase / step; y < height; y += step) {
     const std::uint32_t* row = frame.pixels.data() + y * width;
-    for (std::int64_t x = (phase + y / step) % step; x < width; x += step) addSample(row[x] & 0xFFFFFF);
+    for (std::int64_t x = (phase + y / step) % step; x < width; x += step) out.samples.push_back(row[x] & 0xFFFFFF);
   }
+}
+
+void ClipPalette::addFrame(const DeviceBitmap& frame) {
+  if (frame.width <= 0 || frame.height <= 0) return;
+  FrameColours colours;
+  gather(frame, frames_ + 1, wantsDistinct(), colours);
+  add(colours);
+}
+
+void ClipPalette::add(const FrameColours& colours) {
+  ++frames_;
+  if (!overflowed_) {
+    if (colours.many) {
+      overflowed_ = true;
+      // Nothing of it is needed any more.
+      std::vector<std::uint32_t>().swap(set_);
+      std::vector<std::uint32_t>().swap(seen_);
+    } else {
+      addDistinct(colours.distinct);
+    }
+  }
+  for (const std::uint32_t rgb : colours.samples) addSample(rgb);
 }
 
 void ClipPalette::addSample(std::uint32_t rgb) {
@@ -189,18 +237,13 @@ void ClipPalette::toBuckets() {
   std::vector<Counted>().swap(counted_);
 }
 
-void ClipPalette::addExact(const std::uint32_t* pixels, std::size_t count) {
-  std::uint32_t last = kEmpty;
-  for (std::size_t i = 0; i < count; ++i) {
-    const std::uint32_t rgb = pixels[i] & 0xFFFFFF;
-    if (rgb == last) continue;
-    last = rgb;
+void ClipPalette::addDistinct(const std::vector<std::uint32_t>& colours) {
+  for (const std::uint32_t rgb : colours) {
     std::size_t slot = slotOf(rgb, 9);
     while (set_[slot] != kEmpty && set_[slot] != rgb) slot = (slot + 1) % kSetSlots;
     if (set_[slot] == rgb) continue;
     if (seen_.size() == 256) {
       overflowed_ = true;
-      // Nothing of it is needed any more.
       std::vector<std::uint32_t>().swap(set_);
       std::vector<std::uint32_t>().swap(seen_);
       return;

@@ -18,11 +18,31 @@ namespace quintorel {
 // whatever the number and size of the frames; keeps no frame.
 class ClipPalette {
  public:
+  // What the palette takes from one frame, gathered apart from the palette so that frames can
+  // be gathered on several threads and added in their order on one: the result is the same.
+  struct FrameColours {
+    // The frame's colours in the order first seen, while it has at most 256 and they were
+    // wanted; `many` when it has more.
+    std::vector<std::uint32_t> distinct;
+    bool many = false;
+    // About 16 Ki pixels, spread over the frame and shifted from frame to frame.
+    std::vector<std::uint32_t> samples;
+  };
+  // `number` counts the frames from 1. The frame's own colours are looked for only when
+  // `wantDistinct` (see wantsDistinct()).
+  static void gather(const DeviceBitmap& frame, std::uint64_t number, bool wantDistinct,
+                     FrameColours& out);
+
   ClipPalette();
 
-  // Every pixel counts towards the clip's own colours; a sample of about 16 Ki pixels, spread
-  // over the frame and shifted from frame to frame, goes into the histogram.
+  // Every pixel counts towards the clip's own colours; the samples go into the histogram.
+  // Frames of no pixels are passed over.
   void addFrame(const DeviceBitmap& frame);
+  // The same for a frame gathered as the next one, number frameCount() + 1.
+  void add(const FrameColours& colours);
+  std::uint64_t frameCount() const { return frames_; }
+  // Whether the frames still to come may make a clip of at most 256 colours.
+  bool wantsDistinct() const { return !overflowed_; }
 
   // True while the frames shown so far have at most 256 colours in all.
   bool exact() const { return !overflowed_; }
@@ -33,7 +53,7 @@ class ClipPalette {
   [[nodiscard]] Palette palette() const;
 
  private:
-  void addExact(const std::uint32_t* pixels, std::size_t count);
+  void addDistinct(const std::vector<std::uint32_t>& colours);
   void addSample(std::uint32_t rgb);
   void toBuckets();
 

@@ -2,10 +2,14 @@
 #include "video/create_video.h"
 
 #include <algorithm>
+#include <atomic>
 #include <new>
+#include <span>
 #include <string>
+#include <system_error>
 #include <vector>
 
+#include "platform/bitmap.h"
 #include "platform/bitmap_info_header.h"
 #include "platform/device_bitmap.h"
 #include "platform/error.h"
@@ -13,6 +17,7 @@
 #include "video/capture_frame_bits.h"
 #include "video/clip_palette.h"
 #include "video/frame_header.h"
+#include "video/frames_in_order.h"
 
 namespace quintorel {
 
@@ -24,41 +29,81 @@ std::string describeEntry(const CompositionList& list, int index) {
   return "entry " + std::to_string(index + 1) + " (" + list.text(index) + ")";
 }
 
-// Everything that would make a clip wrong or the writer overrun is found here, before the
-// target is touched: the blocks and every sample's size come from entry 0. Each picture
-// decoded on the way shows its colours to `colours`.
-void checkEntries(const CompositionList& list, DeviceBitmap& scratch, ClipPalette& colours) {
-  const Bitmap& first = list.object(0);
-  for (int i = 0; i < list.count(); ++i) {
-    const Bitmap& picture = list.object(i);
-    if (picture.empty()) throw Error("Cannot use " + describeEntry(list, i) + ": the picture is empty");
-    if (picture.width() != first.width() || picture.height() != first.height()) {
-      throw Error("Cannot use " + describeEntry(list, i) + ": it is " +
-                  std::to_string(picture.width()) + " x " + std::to_string(picture.height()) +
-                  " pixels, but " + describeEntry(list, 0) + " is " +
-                  std::to_string(first.width()) + " x " + std::to_string(first.height()) +
-                  "; every frame must have the size of the first");
-    }
-    picture.decodeInto(scratch);
-    colours.addFrame(scratch);
+// The list's pictures, taken on the calling thread: the frame threads see only these copies,
+// never the list (which may be a window's).
+std::vector<Bitmap> picturesOf(const CompositionList& list) {
+  std::vector<Bitmap> pictures;
+  // The list-index error of an empty list comes before anything else.
+  pictures.push_back(list.object(0));
+  pictures.reserve(static_cast<std::size_t>(list.count()));
+  for (int i = 1; i < list.count(); ++i) pictures.push_back(list.object(i));
+  return pictures;
+}
+
+bool fitsFirst(const std::vector<Bitmap>& pictures, std::size_t i) {
+  const Bitmap& picture = pictures[i];
+  return !picture.empty() && picture.width() == pictures[0].width() &&
+         picture.height() == pictures[0].height();
+}
+
+// What a picture must be before it is decoded; entry 0 sets the size of the clip.
+void checkEntry(const CompositionList& list, const std::vector<Bitmap>& pictures, int i) {
+  const Bitmap& picture = pictures[static_cast<std::size_t>(i)];
+  const Bitmap& first = pictures[0];
+  if (picture.empty()) throw Error("Cannot use " + describeEntry(list, i) + ": the picture is empty");
+  if (!fitsFirst(pictures, static_cast<std::size_t>(i))) {
+    throw Error("Cannot use " + describeEntry(list, i) + ": it is " +
+                std::to_string(picture.width()) + " x " + std::to_string(picture.height()) +
+                " pixels, but " + describeEntry(list, 0) + " is " +
+                std::to_string(first.width()) + " x " + std::to_string(first.height()) +
+                "; every frame must have the size of the first");
   }
 }
 
-// The one palette of the clip. The stream format carries a single colour table, entry 0's,
-// and every frame is read with it: a table made per frame would mis-colour all later frames,
-// and a fixed one fits no photograph.
-Palette paletteOf(const CompositionList& list, DeviceBitmap& scratch) {
+// What each frame thread keeps from frame to frame, and from the checking pass to the writing
+// one: fresh memory costs more to touch than a frame costs to make.
+struct FrameWorker {
+  DeviceBitmap frame;
+  ReadBuffer file;
+  std::vector<std::uint8_t> header;
+};
+
+// Everything that would make a clip wrong or the writer overrun is found here, before the
+// target is touched, and the pictures decoded on the way give the clip its one palette. The
+// stream format carries a single colour table, entry 0's, and every frame is read with it: a
+// table made per frame would mis-colour all later frames, and a fixed one fits no photograph.
+Palette checkAndChoosePalette(const CompositionList& list, const std::vector<Bitmap>& pictures,
+                              std::span<FrameWorker> workers) {
   ClipPalette colours;
-  checkEntries(list, scratch, colours);
+  // Looking for a clip's own colours ends with its 257th; the threads are told.
+  std::atomic<bool> wantDistinct = true;
+  forFramesInOrder<ClipPalette::FrameColours>(
+      static_cast<int>(pictures.size()), workers,
+      [&](int i, FrameWorker& worker, ClipPalette::FrameColours& gathered) {
+        const auto at = static_cast<std::size_t>(i);
+        // A picture the checks refuse is left alone: its refusal is the error to show.
+        if (!fitsFirst(pictures, at)) return;
+        pictures[at].decodeInto(worker.frame, worker.file);
+        ClipPalette::gather(worker.frame, at + 1, wantDistinct.load(std::memory_order_relaxed), gathered);
+      },
+      [&](int i, const ClipPalette::FrameColours& gathered) {
+        checkEntry(list, pictures, i);
+        colours.add(gathered);
+        if (!colours.wantsDistinct()) wantDistinct.store(false, std::memory_order_relaxed);
+      });
   return colours.palette();
 }
 
+struct ConvertedFrame {
+  std::vector<std::uint8_t> pixels;
+  bool converted = false;
+};
+
 void writeClip(const CompositionList& list, const std::filesystem::path& target,
                const CreationSettings& settings) {
-  // The list-index error of an empty list comes before any file is opened.
-  const Bitmap& first = list.object(0);
-  DeviceBitmap frame;  // the one decoded frame of the creation, reused for every entry
-  const Palette palette = paletteOf(list, frame);
+  const std::vector<Bitmap> pictures = picturesOf(list);
+  std::vector<FrameWorker> workers(static_cast<std::size_t>(frameThreads()));
+  const Palette palette = checkAndChoosePalette(list, pictures, workers);
 
   AviFile file = AviFile::open(target, settings.file);
 
@@ -69,13 +114,16 @@ void writeClip(const CompositionList& list, const std::filesystem::path& target,
   // A rate field not yet committed can hold anything; the field itself would clamp it.
   info.dwRate = static_cast<std::uint32_t>(std::clamp(settings.rate, 1, 120));
 
-  first.decodeInto(frame);
+  FrameWorker& first = workers[0];
+  pictures[0].decodeInto(first.frame, first.file);
   std::int32_t headerSize = 0, imageSize = 0;
-  FrameBufferSizes(frame, headerSize, imageSize, kColourCount);
+  FrameBufferSizes(first.frame, headerSize, imageSize, kColourCount);
   std::vector<std::uint8_t> headerBlock(static_cast<std::size_t>(headerSize), 0);
-  std::vector<std::uint8_t> pixelBlock(static_cast<std::size_t>(imageSize), 0);
-  if (!CaptureFrameBits(frame, &palette, headerBlock, pixelBlock, kColourCount, settings.dither))
-    throw Error("Could not convert " + describeEntry(list, 0));
+  {
+    std::vector<std::uint8_t> pixelBlock(static_cast<std::size_t>(imageSize), 0);
+    if (!CaptureFrameBits(first.frame, &palette, headerBlock, pixelBlock, kColourCount, settings.dither))
+      throw Error("Could not convert " + describeEntry(list, 0));
+  }
 
   const BitmapInfoHeader header = BitmapInfoHeader::readFrom(headerBlock);
   info.dwSuggestedBufferSize = header.biSizeImage;
@@ -83,15 +131,21 @@ void writeClip(const CompositionList& list, const std::filesystem::path& target,
   file.createStream(info);
   file.setFormat(headerBlock);
 
-  const int count = list.count();
-  for (int i = 0; i < count; ++i) {
-    list.object(i).decodeInto(frame);
-    if (!CaptureFrameBits(frame, &palette, headerBlock, pixelBlock, kColourCount, settings.dither))
-      throw Error("Could not convert " + describeEntry(list, i));
-    file.write(i, std::span<const std::uint8_t>(pixelBlock.data(), static_cast<std::size_t>(imageSize)),
-               AVIIF_KEYFRAME);
-    if (settings.progress) settings.progress->framesWritten(i + 1, count);
-  }
+  const int count = static_cast<int>(pictures.size());
+  forFramesInOrder<ConvertedFrame>(
+      count, std::span<FrameWorker>(workers),
+      [&](int i, FrameWorker& worker, ConvertedFrame& out) {
+        if (worker.header.empty()) worker.header = headerBlock;
+        out.pixels.resize(static_cast<std::size_t>(imageSize));
+        pictures[static_cast<std::size_t>(i)].decodeInto(worker.frame, worker.file);
+        out.converted = CaptureFrameBits(worker.frame, &palette, worker.header, out.pixels,
+                                         kColourCount, settings.dither);
+      },
+      [&](int i, ConvertedFrame& out) {
+        if (!out.converted) throw Error("Could not convert " + describeEntry(list, i));
+        file.write(i, std::span<const std::uint8_t>(out.pixels.data(), out.pixels.size()), AVIIF_KEYFRAME);
+        if (settings.progress) settings.progress->framesWritten(i + 1, count);
+      });
   file.finish();
 }
 
@@ -103,6 +157,9 @@ void createVideo(const CompositionList& list, const std::filesystem::path& targe
     writeClip(list, target, settings);
   } catch (const std::bad_alloc&) {
     throw Error(std::string(messages::kOutOfMemory));
+  } catch (const std::system_error& e) {
+    // No thread could be started to work on the frames.
+    throw Error(std::string("Could not make the clip: ") + e.what());
   }
 }
 
