@@ -131,14 +131,13 @@ void Bitmap::decodeInto(DeviceBitmap& out) const {
   decodeInto(out, buffer);
 }
 
-void Bitmap::decodeInto(DeviceBitmap& out, ReadBuffer& buffer) const {
+void Bitmap::decodeInto(DeviceBitmap& out, ReadBuffer& buffer, RowSelection rows) const {
   if (file_) {
-    decodeBmp(file_->read(buffer, name_), name_, out);
+    decodeBmp(file_->read(buffer, name_), name_, out, rows);
     return;
   }
   // An empty picture has no bytes: the decoder refuses it as it refuses every failure.
-  decodeBmp(content_ ? content_->bytes() : std::span<const std::uint8_t>(),
-            name_, out);
+  decodeBmp(content_ ? content_->bytes() : std::span<const std::uint8_t>(), name_, out, rows);
 }
 
 }  // namespace quintorel

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/bmp_decoder.h"
 #include "platform/device_bitmap.h"
 #include "platform/file_bytes.h"
 #include "platform/file_reference.h"
@@ -67,7 +68,8 @@ class Bitmap {
   // the content. Pictures loaded on use may be decoded on several threads at once.
   void decodeInto(DeviceBitmap& out) const;
   // The same, a picture loaded on use being read into `buffer`, which may then be reused.
-  void decodeInto(DeviceBitmap& out, ReadBuffer& buffer) const;
+  // Only the rows of `rows` need be filled (see decodeBmp()).
+  void decodeInto(DeviceBitmap& out, ReadBuffer& buffer, RowSelection rows = {}) const;
 
  private:
   std::shared_ptr<const FileBytes> content_;  // the whole file, shared by copies

@@ -28,10 +28,18 @@ struct BmpDimensions {
 // header) states; 0 x 0 when the content is too short to hold those fields.
 BmpDimensions readBmpDimensions(std::span<const std::uint8_t> content);
 
+// Rows of a picture counted from the top: `first`, then every `step`-th after it.
+struct RowSelection {
+  std::int64_t first = 0;
+  std::int64_t step = 1;
+};
+
 // Decodes `file`, a whole BMP file with its 14-byte file header, into `out`, reusing the
-// storage of out.pixels. Throws Error "Could not decode picture <name>: <reason>" when the
+// storage of out.pixels. Only the rows of `rows` need be filled (those of a run-length encoded
+// picture all are); the others hold whatever they held. Every check is made all the same. Throws Error "Could not decode picture <name>: <reason>" when the
 // file is cut short, of a format not handled, or too large; `out` is then left 0 x 0.
 // Reads nothing outside `file`.
-void decodeBmp(std::span<const std::uint8_t> file, const std::string& name, DeviceBitmap& out);
+void decodeBmp(std::span<const std::uint8_t> file, const std::string& name, DeviceBitmap& out,
+               RowSelection rows = {});
 
 }  // namespace quintorel

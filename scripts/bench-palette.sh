@@ -56,22 +56,16 @@ method_twopass_sierra() {
   ffmpeg -v error -y -i "$1/f%03d.bmp" -i "$2.png" -lavfi paletteuse -c:v rawvideo -pix_fmt pal8 "$2"
 }
 method_ours() { "$cli" -r 25 -o "$2" "$1"; }
-# The same with glibc's heap on transparent huge pages: what loading costs when fresh memory
-# is cheap to fault in. Not a target row.
-method_ours_hugepages() {
-  GLIBC_TUNABLES=glibc.malloc.hugetlb=1:glibc.malloc.mmap_threshold=33554432 "$cli" -r 25 -o "$2" "$1"
-}
-export -f method_read method_onepass method_twopass_none method_twopass_sierra method_ours method_ours_hugepages
+export -f method_read method_onepass method_twopass_none method_twopass_sierra method_ours
 export cli
 
-methods=(read onepass twopass_none twopass_sierra ours ours_hugepages)
+methods=(read onepass twopass_none twopass_sierra ours)
 declare -A label=(
   [read]="reading the BMP files alone (cat)"
   [onepass]="ffmpeg one pass, -pix_fmt pal8"
   [twopass_none]="ffmpeg two passes, palettegen + paletteuse dither=none"
   [twopass_sierra]="ffmpeg two passes, paletteuse sierra2_4a (its default)"
   [ours]="quintorel-cli"
-  [ours_hugepages]="quintorel-cli, heap on huge pages (for comparison)"
 )
 
 median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }

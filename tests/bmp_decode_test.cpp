@@ -199,6 +199,20 @@ TEST_P(WrittenFileTest, decodesAsFfmpegReadsIt) {
   EXPECT_EQ(decoded.planes, 1);
   EXPECT_EQ(decoded.bitsPixel, 32);
   EXPECT_TRUE(samePixels(decoded, ffmpegPixels(file), variant.bitsPerChannel));
+
+  // Decoding some rows only fills those rows as decoding all of them does.
+  for (const RowSelection rows : {RowSelection{0, 2}, RowSelection{2, 5}, RowSelection{1, 100}}) {
+    DeviceBitmap some;
+    ReadBuffer buffer;
+    bitmap.decodeInto(some, buffer, rows);
+    ASSERT_EQ(some.pixels.size(), decoded.pixels.size());
+    for (std::int64_t y = rows.first; y < decoded.height; y += rows.step) {
+      for (std::int32_t x = 0; x < decoded.width; ++x) {
+        ASSERT_EQ(some.pixel(x, static_cast<std::int32_t>(y)), decoded.pixel(x, static_cast<std::int32_t>(y)))
+            << "row " << y << " of every " << rows.step << " from " << rows.first;
+      }
+    }
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Writers, WrittenFileTest,

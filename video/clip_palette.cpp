@@ -158,15 +158,22 @@ void ClipPalette::gather(const DeviceBitmap& frame, std::uint64_t number, bool w
     out.many = true;
   }
 
-  // One pixel in step x step; each frame starts elsewhere in the step's square so that a still
-  // part of the picture is seen at every place over a few frames.
-  const auto step = static_cast<std::int64_t>(
-      std::ceil(std::sqrt(static_cast<double>(width * height) / kSamplesPerFrame)));
+  const RowSelection rows = sampledRows(width, height, number);
+  const std::int64_t step = rows.step;
   const std::int64_t phase = static_cast<std::int64_t>(number % static_cast<std::uint64_t>(step * step));
-  for (std::int64_t y = phase / step; y < height; y += step) {
+  for (std::int64_t y = rows.first; y < height; y += step) {
     const std::uint32_t* row = frame.pixels.data() + y * width;
     for (std::int64_t x = (phase + y / step) % step; x < width; x += step) out.samples.push_back(row[x] & 0xFFFFFF);
   }
+}
+
+// One pixel in step x step; each frame starts elsewhere in the step's square so that a still
+// part of the picture is seen at every place over a few frames.
+RowSelection ClipPalette::sampledRows(std::int64_t width, std::int64_t height, std::uint64_t number) {
+  const auto step = std::max<std::int64_t>(
+      1, static_cast<std::int64_t>(std::ceil(std::sqrt(static_cast<double>(width * height) / kSamplesPerFrame))));
+  const std::int64_t phase = static_cast<std::int64_t>(number % static_cast<std::uint64_t>(step * step));
+  return {phase / step, step};
 }
 
 void ClipPalette::addFrame(const DeviceBitmap& frame) {

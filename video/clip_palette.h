@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/bmp_decoder.h"
 #include "platform/device_bitmap.h"
 #include "platform/palette.h"
 
@@ -30,8 +31,11 @@ class ClipPalette {
   };
   // `number` counts the frames from 1. The frame's own colours are looked for only when
   // `wantDistinct` (see wantsDistinct()).
+  // Only the rows of sampledRows() are read when `wantDistinct` is false.
   static void gather(const DeviceBitmap& frame, std::uint64_t number, bool wantDistinct,
                      FrameColours& out);
+  // The rows the samples of frame `number` (from 1) of `width` x `height` come from.
+  static RowSelection sampledRows(std::int64_t width, std::int64_t height, std::uint64_t number);
 
   ClipPalette();
 

@@ -68,6 +68,17 @@ struct FrameWorker {
   std::vector<std::uint8_t> header;
 };
 
+// Each worker holds a decoded frame, the file it came from and two converted frames: about ten
+// bytes a pixel. Threads beyond the first are only worth that memory while it stays modest.
+std::size_t workersFor(const Bitmap& first) {
+  constexpr std::uint64_t kBytesPerPixel = 10;
+  constexpr std::uint64_t kBudget = std::uint64_t{256} << 20;
+  const std::uint64_t perWorker = kBytesPerPixel * static_cast<std::uint64_t>(std::max(first.width(), 1)) *
+                                  static_cast<std::uint64_t>(std::max(first.height(), 1));
+  return static_cast<std::size_t>(
+      std::clamp<std::uint64_t>(kBudget / perWorker, 1, static_cast<std::uint64_t>(frameThreads())));
+}
+
 // Everything that would make a clip wrong or the writer overrun is found here, before the
 // target is touched, and the pictures decoded on the way give the clip its one palette. The
 // stream format carries a single colour table, entry 0's, and every frame is read with it: a
@@ -83,8 +94,13 @@ Palette checkAndChoosePalette(const CompositionList& list, const std::vector<Bit
         const auto at = static_cast<std::size_t>(i);
         // A picture the checks refuse is left alone: its refusal is the error to show.
         if (!fitsFirst(pictures, at)) return;
-        pictures[at].decodeInto(worker.frame, worker.file);
-        ClipPalette::gather(worker.frame, at + 1, wantDistinct.load(std::memory_order_relaxed), gathered);
+        const Bitmap& picture = pictures[at];
+        // Once the clip is known to have many colours, only the rows sampled for the histogram
+        // are wanted; every check of the picture is made all the same.
+        const bool distinct = wantDistinct.load(std::memory_order_relaxed);
+        picture.decodeInto(worker.frame, worker.file,
+                           distinct ? RowSelection{} : ClipPalette::sampledRows(picture.width(), picture.height(), at + 1));
+        ClipPalette::gather(worker.frame, at + 1, distinct, gathered);
       },
       [&](int i, const ClipPalette::FrameColours& gathered) {
         checkEntry(list, pictures, i);
@@ -102,7 +118,7 @@ struct ConvertedFrame {
 void writeClip(const CompositionList& list, const std::filesystem::path& target,
                const CreationSettings& settings) {
   const std::vector<Bitmap> pictures = picturesOf(list);
-  std::vector<FrameWorker> workers(static_cast<std::size_t>(frameThreads()));
+  std::vector<FrameWorker> workers(workersFor(pictures[0]));
   const Palette palette = checkAndChoosePalette(list, pictures, workers);
 
   AviFile file = AviFile::open(target, settings.file);
