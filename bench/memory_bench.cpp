@@ -1,6 +1,7 @@
-// Peak memory of quintorel-cli making a clip of N entries of the same picture, less the
-// pictures' own bytes (each entry holds its file's content): flat in N when a creation keeps
-// one frame's blocks whatever the number of entries.
+// Peak memory of quintorel-cli making a clip of N entries of the same picture, and the same less
+// the pictures' own bytes (what a list holding every file would need on top of them). The
+// command line holds no picture and a creation keeps a few frames' blocks whatever the number
+// of entries, so the peak is flat in N but for the entries' names.
 //
 // Usage: memory_bench QUINTOREL-CLI [N...]   (default N: 100 1000 10000)
 #include <fcntl.h>

@@ -162,7 +162,10 @@ bool getDIBits(const DeviceBitmap& bitmap, const Palette* palette, std::int32_t 
     const std::int64_t y = topDown ? scan : height - 1 - scan;
     const std::uint32_t* in = bitmap.pixels.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(bitmap.width);
     std::uint8_t* out = bits.data() + static_cast<std::size_t>(line) * stride;
-    std::memset(out, 0, stride);
+    // Rows of fewer than 8 bits a pixel are assembled into zeros; others only need their
+    // padding cleared, every pixel byte being written below.
+    const std::size_t pixelBytes = bitCount >= 8 ? static_cast<std::size_t>(bitmap.width) * (bitCount / 8) : 0;
+    std::memset(out + pixelBytes, 0, stride - pixelBytes);
     if (bitCount == 24) {
       for (std::int32_t x = 0; x < bitmap.width; ++x) {
         out[3 * x + 0] = static_cast<std::uint8_t>(in[x]);
