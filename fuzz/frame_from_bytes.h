@@ -15,7 +15,8 @@
 
 namespace quintorel::fuzz {
 
-// Loads `file` as a picture, decodes it and converts it at 256 colours into blocks sized by
+// Loads `file` as a picture, decodes it (also only the rows a clip samples, which must give the
+// same samples) and converts it at 256 colours into blocks sized by
 // FrameBufferSizes: once with the fixed palette, once with the palette a clip of this one
 // frame gets, dithered when the file's length is odd. A refusal throws quintorel::Error,
 // which is fine. Returns an empty text when every promise held, else what broke: a promise
@@ -37,6 +38,20 @@ inline std::string frameFromBytes(std::span<const std::uint8_t> file) {
   }
   if (frame.pixels.size() != static_cast<std::size_t>(frame.width) * static_cast<std::size_t>(frame.height)) {
     return "decoded " + std::to_string(frame.pixels.size()) + " pixels";
+  }
+  // A creation's checking pass may decode only the rows a clip's colours are sampled from:
+  // those rows must come out as a whole decoding gives them, so the samples are the same.
+  {
+    const std::uint64_t number = file.size();
+    DeviceBitmap some;
+    ReadBuffer unused;
+    bitmap.decodeInto(some, unused, ClipPalette::sampledRows(frame.width, frame.height, number));
+    ClipPalette::FrameColours whole, sampled;
+    ClipPalette::gather(frame, number, false, whole);
+    ClipPalette::gather(some, number, false, sampled);
+    if (some.width != frame.width || some.height != frame.height || whole.samples != sampled.samples) {
+      return "decoding the sampled rows only gave other samples";
+    }
   }
   std::int32_t headerSize = 0;
   std::int32_t imageSize = 0;
