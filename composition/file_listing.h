@@ -14,7 +14,8 @@ namespace quintorel {
 // Throws Error naming the directory when it cannot be read.
 std::vector<std::string> listFileNames(const std::filesystem::path& directory);
 
-// The order of the list: true when `a` sorts before `b`.
-bool fileNameLess(const std::string& a, const std::string& b);
+// The subdirectories of `directory` (following symbolic links) whose names do not start with
+// ".", in the same order, for the directory list beside the file list.
+std::vector<std::string> listSubdirectoryNames(const std::filesystem::path& directory);
 
 }  // namespace quintorel
