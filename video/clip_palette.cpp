@@ -34,6 +34,18 @@ std::uint32_t bucketOf(std::uint32_t rgb) {
   return ((rgb >> 6) & 0x3F000) | ((rgb >> 4) & 0xFC0) | ((rgb >> 2) & 0x3F);
 }
 
+// Puts `rgb` into `set` (open addressing, kSetSlots slots) and, when it is new, at the end of
+// `order`. False, changing nothing, when it is new and `order` already holds 256 colours.
+bool addColour(std::uint32_t* set, std::vector<std::uint32_t>& order, std::uint32_t rgb) {
+  std::size_t slot = slotOf(rgb, 9);
+  while (set[slot] != kEmpty && set[slot] != rgb) slot = (slot + 1) % kSetSlots;
+  if (set[slot] == rgb) return true;
+  if (order.size() == 256) return false;
+  set[slot] = rgb;
+  order.push_back(rgb);
+  return true;
+}
+
 struct AttrDeleter {
   void operator()(liq_attr* p) const { liq_attr_destroy(p); }
 };
@@ -143,16 +155,11 @@ void ClipPalette::gather(const DeviceBitmap& frame, std::uint64_t number, bool w
       const std::uint32_t rgb = pixel & 0xFFFFFF;
       if (rgb == last) continue;
       last = rgb;
-      std::size_t slot = slotOf(rgb, 9);
-      while (set[slot] != kEmpty && set[slot] != rgb) slot = (slot + 1) % kSetSlots;
-      if (set[slot] == rgb) continue;
-      if (out.distinct.size() == 256) {
+      if (!addColour(set.data(), out.distinct, rgb)) {
         out.many = true;
         out.distinct.clear();
         break;
       }
-      set[slot] = rgb;
-      out.distinct.push_back(rgb);
     }
   } else {
     out.many = true;
@@ -186,13 +193,13 @@ void ClipPalette::addFrame(const DeviceBitmap& frame) {
 void ClipPalette::add(const FrameColours& colours) {
   ++frames_;
   if (!overflowed_) {
-    if (colours.many) {
+    const bool fits = !colours.many && std::all_of(colours.distinct.begin(), colours.distinct.end(),
+                                                   [this](std::uint32_t rgb) { return addColour(set_.data(), seen_, rgb); });
+    if (!fits) {
       overflowed_ = true;
       // Nothing of it is needed any more.
       std::vector<std::uint32_t>().swap(set_);
       std::vector<std::uint32_t>().swap(seen_);
-    } else {
-      addDistinct(colours.distinct);
     }
   }
   for (const std::uint32_t rgb : colours.samples) addSample(rgb);
@@ -242,22 +249,6 @@ void ClipPalette::toBuckets() {
     b.blue += (c.rgb & 3) * c.count;
   }
   std::vector<Counted>().swap(counted_);
-}
-
-void ClipPalette::addDistinct(const std::vector<std::uint32_t>& colours) {
-  for (const std::uint32_t rgb : colours) {
-    std::size_t slot = slotOf(rgb, 9);
-    while (set_[slot] != kEmpty && set_[slot] != rgb) slot = (slot + 1) % kSetSlots;
-    if (set_[slot] == rgb) continue;
-    if (seen_.size() == 256) {
-      overflowed_ = true;
-      std::vector<std::uint32_t>().swap(set_);
-      std::vector<std::uint32_t>().swap(seen_);
-      return;
-    }
-    set_[slot] = rgb;
-    seen_.push_back(rgb);
-  }
 }
 
 Palette ClipPalette::palette() const {

@@ -57,7 +57,6 @@ class ClipPalette {
   [[nodiscard]] Palette palette() const;
 
  private:
-  void addDistinct(const std::vector<std::uint32_t>& colours);
   void addSample(std::uint32_t rgb);
   void toBuckets();
 
