@@ -14,16 +14,7 @@ repeat=${REPEAT:-3}
 photo=/usr/share/backgrounds/Dragonfly_by_Bolly.jpg
 
 # The photograph's package, and the tools measured with.
-packages=(lomiri-wallpapers-16.04 ffmpeg time)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
-if ((${#missing[@]})); then
-  echo "bench-palette: installing ${missing[*]}" >&2
-  apt-get update >/dev/null
-  DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}" >/dev/null
-fi
+scripts/setup.sh lomiri-wallpapers-16.04 time >&2
 
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUINTOREL_BUILD_APP=OFF \
   -DQUINTOREL_BUILD_TESTS=OFF -DQUINTOREL_BUILD_BENCH=ON >/dev/null

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs from Debian's packages everything the build, the program and the tests need.
-# Quick when all of it is already there.
+# Installs from Debian's packages everything the build, the program and the tests need, and
+# any further packages named as arguments (the benchmarks' own). Quick when all of it is
+# already there.
 set -euo pipefail
 
 packages=(
@@ -9,6 +10,7 @@ packages=(
   libimagequant-dev
   ffmpeg mediainfo gstreamer1.0-tools gstreamer1.0-plugins-good imagemagick
   xvfb xauth openbox clang-14 libclang-rt-14-dev
+  "$@"
 )
 
 missing=()
