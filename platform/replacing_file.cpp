@@ -14,6 +14,22 @@ namespace {
 
 [[noreturn]] void throwErrno(int error) { throw std::system_error(error, std::generic_category()); }
 
+// Hands `data` to `call` (a write of what is left, returning its count) until all of it is
+// taken: interrupted calls are retried and short ones continued.
+template <typename Call>
+void writeAll(std::span<const std::uint8_t> data, Call call) {
+  while (!data.empty()) {
+    const ssize_t n = call(data);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      throwErrno(errno);
+    }
+    // A regular file that takes nothing will take nothing on a retry either.
+    if (n == 0) throwErrno(ENOSPC);
+    data = data.subspan(static_cast<std::size_t>(n));
+  }
+}
+
 // Six letters or digits, different for every call even within one process.
 std::string uniqueSuffix() {
   static constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
@@ -84,17 +100,11 @@ ReplacingFile::~ReplacingFile() { discard(); }
 
 void ReplacingFile::write(std::span<const std::uint8_t> data) {
   if (fd_ < 0) throwErrno(EBADF);
-  while (!data.empty()) {
-    const ssize_t n = ops_->write(fd_, data.data(), data.size());
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      throwErrno(errno);
-    }
-    // A regular file that takes nothing will take nothing on a retry either.
-    if (n == 0) throwErrno(ENOSPC);
-    data = data.subspan(static_cast<std::size_t>(n));
-    end_ += static_cast<std::uint64_t>(n);
-  }
+  writeAll(data, [this](std::span<const std::uint8_t> rest) {
+    const ssize_t n = ops_->write(fd_, rest.data(), rest.size());
+    if (n > 0) end_ += static_cast<std::uint64_t>(n);
+    return n;
+  });
   if (end_ - handedToDisk_ >= kWritebackStretch) {
     // Only a head start: whatever fails here, the flush before the rename reports.
     ops_->startWriteback(fd_, static_cast<off_t>(handedToDisk_), static_cast<off_t>(end_ - handedToDisk_));
@@ -104,16 +114,11 @@ void ReplacingFile::write(std::span<const std::uint8_t> data) {
 
 void ReplacingFile::writeAt(std::uint64_t offset, std::span<const std::uint8_t> data) {
   if (fd_ < 0) throwErrno(EBADF);
-  while (!data.empty()) {
-    const ssize_t n = ops_->pwrite(fd_, data.data(), data.size(), static_cast<off_t>(offset));
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      throwErrno(errno);
-    }
-    if (n == 0) throwErrno(ENOSPC);
-    data = data.subspan(static_cast<std::size_t>(n));
-    offset += static_cast<std::uint64_t>(n);
-  }
+  writeAll(data, [this, &offset](std::span<const std::uint8_t> rest) {
+    const ssize_t n = ops_->pwrite(fd_, rest.data(), rest.size(), static_cast<off_t>(offset));
+    if (n > 0) offset += static_cast<std::uint64_t>(n);
+    return n;
+  });
 }
 
 void ReplacingFile::commit() {
