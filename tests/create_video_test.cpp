@@ -33,6 +33,18 @@ class CreateVideo : public testing::Test {
   void addSolid(const std::string& name, int width, int height, std::uint32_t rgb = 0x336699) {
     add(name, width, height, [rgb](int, int) { return rgb; });
   }
+  // A 4 x 4 picture whose last ten bytes are missing.
+  void addCutShort(const std::string& name) {
+    auto bytes = test::makeBmp24(4, 4, [](int, int) { return 0u; });
+    bytes.resize(bytes.size() - 10);
+    test::writeFile(dir / name, bytes);
+    list.append(name, Bitmap::loadFromFile(dir.path(), name));
+  }
+  // A black 4 x 4 picture, loaded as the command line loads it.
+  void addOnUse(const std::string& name) {
+    test::writeBmp24(dir / name, 4, 4, [](int, int) { return 0u; });
+    list.append(name, Bitmap::loadFromFile(dir.path(), name, Loading::OnUse));
+  }
   void create(int rate = 10) {
     CreationSettings settings;
     settings.rate = rate;
@@ -175,10 +187,7 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"a_picture_cut_short",
                     [](CreateVideo& t) {
                       t.addSolid("a.bmp", 4, 4);
-                      auto bytes = test::makeBmp24(4, 4, [](int, int) { return 0u; });
-                      bytes.resize(bytes.size() - 10);
-                      test::writeFile(t.dir / "cut.bmp", bytes);
-                      t.list.append("cut.bmp", Bitmap::loadFromFile(t.dir.path(), "cut.bmp"));
+                      t.addCutShort("cut.bmp");
                     },
                     "Could not decode picture cut.bmp: cut short"},
         // Frames are decoded on several threads, yet the first entry in the list's order that
@@ -186,10 +195,7 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"the_first_of_several_failing_entries",
                     [](CreateVideo& t) {
                       for (int i = 0; i < 9; ++i) t.addSolid("f" + std::to_string(i) + ".bmp", 4, 4);
-                      auto bytes = test::makeBmp24(4, 4, [](int, int) { return 0u; });
-                      bytes.resize(bytes.size() - 10);
-                      test::writeFile(t.dir / "cut.bmp", bytes);
-                      t.list.append("cut.bmp", Bitmap::loadFromFile(t.dir.path(), "cut.bmp"));
+                      t.addCutShort("cut.bmp");
                       t.addSolid("wide.bmp", 8, 4);
                       t.addSolid("g.bmp", 4, 4);
                     },
@@ -199,16 +205,14 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"a_picture_loaded_on_use_changed_since",
                     [](CreateVideo& t) {
                       t.addSolid("a.bmp", 4, 4);
-                      test::writeBmp24(t.dir / "b.bmp", 4, 4, [](int, int) { return 0u; });
-                      t.list.append("b.bmp", Bitmap::loadFromFile(t.dir.path(), "b.bmp", Loading::OnUse));
+                      t.addOnUse("b.bmp");
                       test::writeBmp24(t.dir / "b.bmp", 4, 5, [](int, int) { return 0u; });
                     },
                     "Could not decode picture b.bmp: the file changed after it was added"},
         RefusalCase{"a_picture_loaded_on_use_gone_since",
                     [](CreateVideo& t) {
                       t.addSolid("a.bmp", 4, 4);
-                      test::writeBmp24(t.dir / "b.bmp", 4, 4, [](int, int) { return 0u; });
-                      t.list.append("b.bmp", Bitmap::loadFromFile(t.dir.path(), "b.bmp", Loading::OnUse));
+                      t.addOnUse("b.bmp");
                       std::filesystem::remove(t.dir / "b.bmp");
                     },
                     messages::cannotOpenFile("b.bmp")}),
