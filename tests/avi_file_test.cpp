@@ -18,6 +18,7 @@
 #include "platform/error.h"
 #include "tests/support/avi_clip.h"
 #include "tests/support/avi_reader.h"
+#include "tests/support/expect_error.h"
 #include "tests/support/temp_dir.h"
 
 namespace quintorel {
@@ -33,15 +34,7 @@ using test::TempDir;
 
 constexpr std::uint32_t id(const char (&text)[5]) { return fourcc(text[0], text[1], text[2], text[3]); }
 
-// The message of the Error that `action` throws; any other exception fails the test.
-std::string errorFrom(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const Error& e) {
-    return e.what();
-  }
-  return "(no error)";
-}
+using test::errorFrom;
 
 std::vector<std::string> namesIn(const std::filesystem::path& dir) {
   std::vector<std::string> names;

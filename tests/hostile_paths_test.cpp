@@ -54,14 +54,6 @@ CliRun runCli(const std::vector<std::string>& args, const fs::path& cwd) {
   return {r.status, std::string(err.begin(), err.end())};
 }
 
-std::string errorOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const Error& e) {
-    return e.what();
-  }
-  return "no error";
-}
 
 // Runs `body` as someone whom the permissions bind. Root reads and writes whatever the
 // permissions say, so as root `body` runs in a child process switched to the user nobody,
@@ -193,7 +185,7 @@ TEST(Permissions, AnUnreadableFileIsTheOpenError) {
   const std::string core = asUnprivileged(dir.path(), [&] {
     EntryList list;
     NoStatus status;
-    return errorOf([&] { addOne(cli::SingleFileList(dir / "secret.bmp"), list, status); });
+    return test::errorFrom([&] { addOne(cli::SingleFileList(dir / "secret.bmp"), list, status); });
   });
   EXPECT_EQ(core, messages::cannotOpenFile("secret.bmp"));
   const std::string cli = asUnprivileged(dir.path(), [&] {
@@ -215,7 +207,7 @@ TEST(Permissions, AReadOnlyOutputDirectoryIsCouldNotCreateAndLeavesNothing) {
   const std::string core = asUnprivileged(out.path(), [&] {
     EntryList list;
     list.append("a.bmp", Bitmap::loadFromFile(pictures.path(), "a.bmp"));
-    return errorOf([&] { createVideo(list, clip, {}); });
+    return test::errorFrom([&] { createVideo(list, clip, {}); });
   });
   EXPECT_EQ(core, "Could not create file " + clip.string() + ": Permission denied");
   const std::string cli = asUnprivileged(out.path(), [&] {
